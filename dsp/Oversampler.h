@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+
+namespace quendaris {
+
+// One 4x FIR stage (interpolator or decimator) for up to two channels, with a 33-tap
+// Kaiser-windowed low-pass kernel cut at the host Nyquist frequency. Together an upsampler and a
+// downsampler delay the signal by 32 samples at the 4x rate, 8 host samples.
+class Oversampler {
+  public:
+    static constexpr int kFactor = 4;
+    static constexpr int kTaps = 33;
+    static constexpr int kHistory = kTaps - 1;
+    static constexpr int kChannels = 2;
+
+    Oversampler();
+
+    // in: nFrames host samples; out: 4 * nFrames samples at the 4x rate. Gain 1 in the passband.
+    void Upsample(const double* in, double* out, int channel, int nFrames);
+    // in: 4 * nFrames samples at the 4x rate; out: nFrames host samples.
+    void Downsample(const double* in, double* out, int channel, int nFrames);
+
+    void ClearHistory();
+
+    const std::array<double, kTaps>& Kernel() const { return kernel_; }
+    // True when no past sample of either channel is remembered.
+    bool HistoryIsClear() const;
+
+  private:
+    std::array<double, kTaps> kernel_{};
+    // Last 32 samples of each channel's 4x stream; the interpolator only needs the 8 non-zero
+    // samples of its zero-stuffed stream, kept in the first 8 entries (oldest first).
+    double history_[kChannels][kHistory] = {};
+};
+
+}  // namespace quendaris

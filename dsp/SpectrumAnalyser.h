@@ -1,0 +1,43 @@
+#pragma once
+
+#include <vector>
+
+namespace quendaris {
+
+// Collects output samples into non-overlapping frames of 2048, windows them (Hann), transforms
+// them and keeps an exponentially smoothed magnitude spectrum for the display. All buffers are
+// allocated at construction; nothing allocates afterwards.
+class SpectrumAnalyser {
+  public:
+    static constexpr int kBits = 11;
+    static constexpr int kSize = 1 << kBits;
+
+    SpectrumAnalyser();
+
+    // Audio thread, once per output frame. A complete frame is transformed when the next
+    // sample arrives.
+    void FeedAnalyzerSample(float value);
+    // Set-up thread: rebuilds the window and clears frame and spectrum.
+    void Reset();
+
+    // kSize magnitudes; read by the display without locking (each bin is one whole float).
+    const float* SmoothedSpectrum() const { return smoothedSpectrum_.data(); }
+    int FrameCount() const { return frameCount_; }
+
+    // Forward, unnormalised 2048-point FFT of real input in place: magnitudes replace samples.
+    void TransformToMagnitudes(float* samples);
+
+  private:
+    void CompleteFrame();
+
+    std::vector<int> bitReverse_;
+    std::vector<double> twiddleRe_, twiddleIm_;
+    std::vector<float> frameSamples_;
+    int frameCount_ = 0;
+    std::vector<float> hannWindow_;
+    std::vector<float> fftWork_;
+    std::vector<float> smoothedSpectrum_;
+    std::vector<double> workRe_, workIm_;  // complex work buffer, reused by every transform
+};
+
+}  // namespace quendaris

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cmath>
+
+namespace quendaris {
+
+// Process-wide lookup of tanh and log(cosh) on [0, 16], filled during static initialisation and
+// read-only afterwards. Cubic (Catmull-Rom) interpolation between the sample points.
+namespace tanh_table {
+constexpr int kPoints = 65536;         // sample points 0 … 16 inclusive
+constexpr int kEntries = kPoints + 2;  // two guard entries for the interpolation
+constexpr double kRange = 16.0;
+constexpr double kScale = 4095.9375;  // entries per unit, (kPoints - 1) / kRange
+constexpr double kLn2 = 0.6931471805599453;
+
+// Written once by the static initialiser of TanhTable.cpp, read-only afterwards.
+extern double tanhValues[kEntries];
+extern double logCoshValues[kEntries];
+
+// Catmull-Rom interpolation of an even/odd table at |x| < 16.
+inline double Interpolate(const double* values, double a) {
+    const double b = a * kScale;
+    const int i = static_cast<int>(b);
+    const double t = b - i;
+    const double p0 = i > 0 ? values[i - 1] : 0.0;
+    const double p1 = values[i];
+    const double p2 = values[i + 1];
+    const double p3 = values[i + 2];
+    return ((((p1 - p2) * 1.5 + (p3 - p0) * 0.5) * t + (p0 - 2.5 * p1 + 2.0 * p2 - 0.5 * p3)) * t +
+            (p2 - p0) * 0.5) *
+               t +
+           p1;
+}
+}  // namespace tanh_table
+
+// tanh from the table; exactly ±1 from |x| = 16 on.
+inline double TableTanh(double x) {
+    const double a = std::fabs(x);
+    if (a >= tanh_table::kRange) {
+        return x > 0.0 ? 1.0 : -1.0;
+    }
+    const double v = tanh_table::Interpolate(tanh_table::tanhValues, a);
+    return x > 0.0 ? v : -v;
+}
+
+// log(cosh(x)) from the table, the antiderivative of tanh; even in x.
+inline double TableLogCosh(double x) {
+    const double a = std::fabs(x);
+    if (a >= tanh_table::kRange) {
+        return a - tanh_table::kLn2;
+    }
+    return tanh_table::Interpolate(tanh_table::logCoshValues, a);
+}
+
+// Rational tanh for the usual signal range, the table beyond it.
+inline double PadeTanh(double x) {
+    if (std::fabs(x) < 1.5) {
+        const double x2 = x * x;
+        return x * (x2 + 27.0) / (9.0 * x2 + 27.0);
+    }
+    return TableTanh(x);
+}
+
+struct AdaaResult {
+    double value;  // mean of tanh over [vPrev, v]
+    double slope;  // derivative of value with respect to v
+};
+
+// First-order antiderivative anti-aliasing of tanh between the previous and the current argument.
+inline AdaaResult AdaaTanh(double v, double vPrev) {
+    const double delta = v - vPrev;
+    if (std::fabs(delta) < 1e-5) {
+        const double e = TableTanh(v);
+        return {e, 1.0 - e * e};
+    }
+    const double d = TableLogCosh(v) - TableLogCosh(vPrev);
+    return {d / delta, (TableTanh(v) * delta - d) / (delta * delta)};
+}
+
+}  // namespace quendaris
