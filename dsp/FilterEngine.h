@@ -78,7 +78,7 @@ class FilterEngine {
                       double* const* outputs, int numChannels, int offset, int nFrames);
     void FilterOversampled(const BlockSettings& settings, int nProc, int nOversampled);
     double MixWithDelayedDry(int channel, double wet, double dry, const BlockSettings& settings);
-    void FeedAnalyser(double* const* outputs, int numChannels, int offset, int nFrames);
+    void FeedAnalyser(double* const* channels, int numChannels, int nFrames);
 
     double sampleRate_ = 44100.0;
     std::atomic<double> sampleRateShared_{44100.0};
@@ -89,7 +89,7 @@ class FilterEngine {
     int chunkFrames_ = kDefaultChunkFrames;
     std::vector<double> oversampled_[FilterModels::kChannels];
     std::vector<double> dryCopies_[FilterModels::kChannels];
-    std::vector<double> discard_;  // receives output of channels the host left unconnected
+    std::vector<double> discard_[FilterModels::kChannels];  // stands in for unconnected outputs
     std::vector<std::vector<float>> dryDelayLines_;
     std::vector<int> dryDelayPositions_;
     int dryDelayLength_ = 0;

@@ -29,8 +29,7 @@ class Oversampler {
 
   private:
     std::array<double, kTaps> kernel_{};
-    // Last 32 samples of each channel's 4x stream; the interpolator only needs the 8 non-zero
-    // samples of its zero-stuffed stream, kept in the first 8 entries (oldest first).
+    // Last 32 samples of each channel's 4x stream (zero-stuffed for the interpolator).
     double history_[kChannels][kHistory] = {};
 };
 

@@ -1,0 +1,277 @@
+#include "FilterEngine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "DenormalScope.h"
+#include "ResponseCurve.h"
+#include "TanhTable.h"
+
+namespace quendaris {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr int kFactor = Oversampler::kFactor;
+constexpr int kDryLineCapacity = 16;
+constexpr int kDryDelayLength = 5;  // a circular line of 5 delays by 4 samples
+constexpr double kResetCutoff = 1000.0;
+constexpr double kCutoffGlide = 0.15;
+constexpr double kCrossfadeSeconds = 0.01;
+
+double FiniteOr(double value, double fallback) {
+    return std::isfinite(value) ? value : fallback;
+}
+
+double SafeSample(double value) {
+    return std::isfinite(value) ? value : 0.0;
+}
+
+const double* InputChannel(const double* const* inputs, int channel) {
+    return inputs != nullptr ? inputs[channel] : nullptr;
+}
+
+}  // namespace
+
+// Parameter values after conversion, constant for one host block.
+struct FilterEngine::BlockSettings {
+    double cutoff;  // Hz, target of the smoothing
+    float displayCutoff;
+    float displayResonance;
+    double u;  // resonance 0 … 1
+    int model;
+    double inputGain;   // single precision, used as double
+    double drive;       // 0 … 1, single precision
+    double mix;         // 0 … 1, single precision
+    double outputGain;  // single precision
+    int poles;
+    bool fourPole;
+    bool bypass;
+};
+
+FilterEngine::FilterEngine()
+    : dryDelayLines_(FilterModels::kChannels, std::vector<float>(kDryLineCapacity, 0.0f)),
+      dryDelayPositions_(FilterModels::kChannels, 0) {
+    for (int ch = 0; ch < FilterModels::kChannels; ++ch) {
+        oversampled_[ch].assign(kFactor * chunkFrames_, 0.0);
+        dryCopies_[ch].assign(chunkFrames_, 0.0);
+        discard_[ch].assign(chunkFrames_, 0.0);
+    }
+}
+
+void FilterEngine::Reset(double sampleRate, int numOutputChannels, int maxBlockFrames) {
+    sampleRate_ = std::isfinite(sampleRate) && sampleRate > 0.0 ? sampleRate : 44100.0;
+    sampleRateShared_.store(sampleRate_);
+    const int n = std::max(1, numOutputChannels);
+
+    chunkFrames_ = std::clamp(maxBlockFrames, kDefaultChunkFrames, kMaxChunkFrames);
+    for (int ch = 0; ch < FilterModels::kChannels; ++ch) {
+        oversampled_[ch].assign(kFactor * chunkFrames_, 0.0);
+        dryCopies_[ch].assign(chunkFrames_, 0.0);
+        discard_[ch].assign(chunkFrames_, 0.0);
+    }
+    const int lines = std::max(n, FilterModels::kChannels);
+    dryDelayLines_.assign(lines, std::vector<float>(kDryLineCapacity, 0.0f));
+    dryDelayPositions_.assign(lines, 0);
+
+    const int filtered = n < 3 ? n : FilterModels::kChannels;
+    for (int ch = 0; ch < filtered; ++ch) {
+        models_.ResetChannel(ch);
+    }
+    upsampler_.ClearHistory();
+    downsampler_.ClearHistory();
+    smoothedCutoff_ = kResetCutoff;
+    wobblePhase_ = 0.0;
+    analyser_.Reset();
+    dryDelayLength_ = kDryDelayLength;
+}
+
+FilterEngine::BlockSettings FilterEngine::ReadSettings(const BlockParameters& p) const {
+    const BlockParameters defaults;
+    BlockSettings s{};
+    s.cutoff = FiniteOr(p.cutoff, defaults.cutoff);
+    const double resonance = FiniteOr(p.resonance, defaults.resonance);
+    s.displayCutoff = static_cast<float>(s.cutoff);
+    s.displayResonance = static_cast<float>(resonance);
+    s.u = resonance * 0.01;
+    s.model = static_cast<int>(std::clamp(FiniteOr(p.model, defaults.model), 0.0,
+                                          static_cast<double>(kNumFilterModels - 1)));
+    const float input = static_cast<float>(FiniteOr(p.input, defaults.input));
+    const float output = static_cast<float>(FiniteOr(p.output, defaults.output));
+    s.inputGain = std::pow(10.0f, input / 20.0f);
+    s.outputGain = std::pow(10.0f, output / 20.0f);
+    s.drive = static_cast<float>(FiniteOr(p.drive, defaults.drive)) * 0.01f;
+    s.mix = static_cast<float>(FiniteOr(p.mix, defaults.mix)) * 0.01f;
+    s.fourPole = FiniteOr(p.poles, defaults.poles) > 0.5;
+    s.poles = s.fourPole ? 4 : 2;
+    s.bypass = FiniteOr(p.bypass, defaults.bypass) > 0.5;
+    return s;
+}
+
+void FilterEngine::TakeModelChange(int requestedModel) {
+    // A change during a fade waits until the fade has finished.
+    if (requestedModel != currentModel_ && crossfadeProgress_ >= 1.0) {
+        previousModel_ = currentModel_;
+        currentModel_ = requestedModel;
+        crossfadeProgress_ = 0.0;
+    }
+}
+
+void FilterEngine::PublishDisplayValues(const BlockSettings& s) {
+    displayCutoff_.store(s.displayCutoff);
+    displayResonance_.store(s.displayResonance);
+    displayModel_.store(s.model);
+    displayFourPole_.store(s.fourPole);
+}
+
+void FilterEngine::ProcessBlock(const BlockParameters& params, const double* const* inputs,
+                                double* const* outputs, int numChannels, int nFrames) {
+    const BlockSettings settings = ReadSettings(params);
+    TakeModelChange(settings.model);
+    PublishDisplayValues(settings);
+    if (outputs == nullptr || numChannels <= 0 || nFrames <= 0) {
+        return;
+    }
+    if (settings.bypass) {
+        CopyBypassed(inputs, outputs, numChannels, nFrames);
+        return;
+    }
+    const DenormalScope flushDenormals;
+    for (int offset = 0; offset < nFrames; offset += chunkFrames_) {
+        const int frames = std::min(chunkFrames_, nFrames - offset);
+        ProcessChunk(settings, inputs, outputs, numChannels, offset, frames);
+    }
+}
+
+void FilterEngine::CopyBypassed(const double* const* inputs, double* const* outputs,
+                                int numChannels, int nFrames) const {
+    for (int ch = 0; ch < numChannels; ++ch) {
+        double* out = outputs[ch];
+        if (out == nullptr) {
+            continue;
+        }
+        const double* in = InputChannel(inputs, ch);
+        for (int k = 0; k < nFrames; ++k) {
+            out[k] = in != nullptr ? SafeSample(in[k]) : 0.0;
+        }
+    }
+}
+
+void FilterEngine::ProcessChunk(const BlockSettings& settings, const double* const* inputs,
+                                double* const* outputs, int numChannels, int offset, int nFrames) {
+    const int nProc = std::min(numChannels, FilterModels::kChannels);
+    double* wet[FilterModels::kChannels] = {nullptr, nullptr};
+    // The dry copy is taken before any output is written, so in-place buffers are fine.
+    for (int ch = 0; ch < nProc; ++ch) {
+        const double* in = InputChannel(inputs, ch);
+        double* dry = dryCopies_[ch].data();
+        for (int k = 0; k < nFrames; ++k) {
+            dry[k] = in != nullptr ? SafeSample(in[offset + k]) : 0.0;
+        }
+        upsampler_.Upsample(dry, oversampled_[ch].data(), ch, nFrames);
+        wet[ch] = outputs[ch] != nullptr ? outputs[ch] + offset : discard_[ch].data();
+    }
+    FilterOversampled(settings, nProc, kFactor * nFrames);
+    for (int ch = 0; ch < nProc; ++ch) {
+        downsampler_.Downsample(oversampled_[ch].data(), wet[ch], ch, nFrames);
+        const double* dry = dryCopies_[ch].data();
+        for (int k = 0; k < nFrames; ++k) {
+            wet[ch][k] = MixWithDelayedDry(ch, wet[ch][k], dry[k], settings);
+        }
+    }
+    // Channels beyond the filtered pair carry their input as the "wet" signal.
+    for (int ch = nProc; ch < numChannels; ++ch) {
+        const double* in = InputChannel(inputs, ch);
+        double* out = outputs[ch] != nullptr ? outputs[ch] + offset : nullptr;
+        for (int k = 0; k < nFrames; ++k) {
+            const double x = in != nullptr ? SafeSample(in[offset + k]) : 0.0;
+            const double y = MixWithDelayedDry(ch, x, x, settings);
+            if (out != nullptr) {
+                out[k] = y;
+            }
+        }
+    }
+    FeedAnalyser(wet, nProc, nFrames);
+}
+
+void FilterEngine::FilterOversampled(const BlockSettings& s, int nProc, int nOversampled) {
+    const double crossfadeStep = 1.0 / (4.0 * sampleRate_ * kCrossfadeSeconds);
+    const double cutoffScale = 1.0 + 0.2 * s.u;
+    const double wobbleStep = 0.01 * (1.0 + 0.5 * s.u);
+    double g = 0.0;
+    for (int j = 0; j < nOversampled; ++j) {
+        if (j % kFactor == 0) {
+            smoothedCutoff_ = smoothedCutoff_ + kCutoffGlide * (s.cutoff - smoothedCutoff_);
+            wobblePhase_ = wobblePhase_ + wobbleStep;
+            const double t =
+                std::tan(kPi * smoothedCutoff_ * cutoffScale *
+                         (1.0 + 0.0005 * std::sin(wobblePhase_)) / (4.0 * sampleRate_));
+            g = std::clamp(t, 1e-12, 10.0);
+        }
+        for (int ch = 0; ch < nProc; ++ch) {
+            FilterContext context;
+            context.channel = ch;
+            // A slight left/right mismatch widens the image.
+            context.g = (ch == 0 ? 0.999 : 1.001) * g;
+            const double x = s.inputGain * oversampled_[ch][j];
+            // Resonance rises with the input level, by at most 20 %.
+            context.r = s.u * (1.0 + 0.2 * TableTanh(std::fabs(x)));
+            context.poles = s.poles;
+            context.fourPole = s.fourPole;
+            double y;
+            if (crossfadeProgress_ < 1.0) {
+                const double yOld = models_.ProcessFilterSample(
+                    previousModel_, ApplyModelDrive(previousModel_, x, s.drive), context);
+                const double yNew = models_.ProcessFilterSample(
+                    currentModel_, ApplyModelDrive(currentModel_, x, s.drive), context);
+                const double phi = crossfadeProgress_ * kPi * 0.5;
+                y = std::sin(phi) * yNew + std::cos(phi) * yOld;
+            } else {
+                y = models_.ProcessFilterSample(
+                    currentModel_, ApplyModelDrive(currentModel_, x, s.drive), context);
+            }
+            oversampled_[ch][j] = y;
+        }
+        if (crossfadeProgress_ < 1.0) {
+            crossfadeProgress_ = crossfadeProgress_ + crossfadeStep;
+            if (crossfadeProgress_ > 1.0) {
+                crossfadeProgress_ = 1.0;
+            }
+        }
+    }
+}
+
+double FilterEngine::MixWithDelayedDry(int channel, double wet, double dry,
+                                       const BlockSettings& s) {
+    if (dryDelayLength_ > 0 && channel < static_cast<int>(dryDelayLines_.size())) {
+        // Held in single precision, aligning the dry path with the resampling delay's centre.
+        float* line = dryDelayLines_[channel].data();
+        int& p = dryDelayPositions_[channel];
+        line[p] = static_cast<float>(dry);
+        p = (p + 1) % dryDelayLength_;
+        dry = line[p];
+    }
+    return (s.mix * wet + (1.0 - s.mix) * dry) * s.outputGain;
+}
+
+void FilterEngine::FeedAnalyser(double* const* outputs, int numChannels, int nFrames) {
+    for (int k = 0; k < nFrames; ++k) {
+        if (numChannels < 2) {
+            analyser_.FeedAnalyzerSample(static_cast<float>(outputs[0][k] * 0.5));
+        } else {
+            analyser_.FeedAnalyzerSample(static_cast<float>(outputs[1][k] * 0.5) +
+                                         static_cast<float>(outputs[0][k] * 0.5));
+        }
+    }
+}
+
+float FilterEngine::ResponseMagnitude(float frequencyHz) const {
+    ResponseSettings settings;
+    settings.cutoff = displayCutoff_.load();
+    settings.resonance = displayResonance_.load();
+    settings.model = displayModel_.load();
+    settings.fourPole = displayFourPole_.load();
+    settings.sampleRate = sampleRateShared_.load();
+    return quendaris::ResponseMagnitude(settings, frequencyHz);
+}
+
+}  // namespace quendaris
