@@ -13,7 +13,7 @@ class WindowsTimer;
 // One process-wide critical section guards the timer list. It is re-entrant, so a callback
 // may start or stop timers while its tick holds it.
 class TimerSection {
-public:
+  public:
     TimerSection() { InitializeCriticalSection(&section_); }
     ~TimerSection() { DeleteCriticalSection(&section_); }
     TimerSection(const TimerSection&) = delete;
@@ -22,7 +22,7 @@ public:
     void Enter() { EnterCriticalSection(&section_); }
     void Leave() { LeaveCriticalSection(&section_); }
 
-private:
+  private:
     CRITICAL_SECTION section_;
 };
 
@@ -32,7 +32,7 @@ TimerSection& Section() {
 }
 
 class TimerListLock {
-public:
+  public:
     TimerListLock() { Section().Enter(); }
     ~TimerListLock() { Section().Leave(); }
     TimerListLock(const TimerListLock&) = delete;
@@ -47,7 +47,7 @@ std::vector<WindowsTimer*>& LiveTimers() {
 // A thread timer: no window, the system names it by the event id SetTimer returns, and it
 // fires on the thread that started it while that thread dispatches its messages.
 class WindowsTimer final : public Timer {
-public:
+  public:
     WindowsTimer(Callback callback, uint32_t periodMs)
         : mCallback(std::move(callback)), mPeriodMs(periodMs) {}
 
@@ -55,7 +55,8 @@ public:
 
     bool Start() {
         mEventId = SetTimer(nullptr, 0, mPeriodMs, &OnTick);
-        if (mEventId == 0) return false;
+        if (mEventId == 0)
+            return false;
         TimerListLock lock;
         LiveTimers().push_back(this);
         return true;
@@ -63,7 +64,8 @@ public:
 
     void Stop() override {
         TimerListLock lock;
-        if (mEventId == 0) return;
+        if (mEventId == 0)
+            return;
         KillTimer(nullptr, mEventId);
         mEventId = 0;
         auto& timers = LiveTimers();
@@ -72,14 +74,15 @@ public:
 
     uint32_t PeriodMs() const override { return mPeriodMs; }
 
-private:
+  private:
     static void CALLBACK OnTick(HWND, UINT, UINT_PTR eventId, DWORD) {
         TimerListLock lock;
         for (WindowsTimer* timer : LiveTimers()) {
             if (timer->mEventId == eventId) {
                 // A local copy keeps the callable alive should it destroy its own timer.
                 Callback callback = timer->mCallback;
-                if (callback) callback(*timer);
+                if (callback)
+                    callback(*timer);
                 return;
             }
         }
@@ -94,7 +97,8 @@ private:
 
 std::unique_ptr<Timer> Timer::Create(Callback callback, uint32_t periodMs) {
     auto timer = std::make_unique<WindowsTimer>(std::move(callback), periodMs);
-    if (!timer->Start()) return nullptr;
+    if (!timer->Start())
+        return nullptr;
     return timer;
 }
 

@@ -13,7 +13,8 @@ namespace Steinberg {
 namespace Vst {
 
 inline void* aligned_alloc(size_t numBytes, uint32_t alignment) {
-    if (alignment == 0) return std::malloc(numBytes);
+    if (alignment == 0)
+        return std::malloc(numBytes);
     return _aligned_malloc(numBytes, alignment);
 }
 

@@ -1,0 +1,26 @@
+# Windows parts of the module: library entry and creation lock, the editor's embedded files,
+# and the moduleinfo.json a host reads before loading the module.
+include("${PROJECT_SOURCE_DIR}/cmake/windows/Wine.cmake")
+enable_language(RC)
+
+function(quendaris_add_windows_module_parts target)
+    set(here "${PROJECT_SOURCE_DIR}/vst3/platform/windows")
+    target_sources(${target} PRIVATE "${here}/WindowsModule.cpp" "${here}/CreationLock.cpp")
+
+    if(NOT EXISTS "${QUENDARIS_ROBOTO_FONT}")
+        message(FATAL_ERROR "Roboto-Regular.ttf not found (QUENDARIS_ROBOTO_FONT)")
+    endif()
+    set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}.rc")
+    configure_file("${PROJECT_SOURCE_DIR}/resources/windows/quendaris.rc.in" "${script}" @ONLY)
+    set_source_files_properties("${script}" PROPERTIES OBJECT_DEPENDS "${QUENDARIS_ROBOTO_FONT}")
+    target_sources(${target} PRIVATE "${script}")
+
+    get_target_property(bundle ${target} SMTG_PLUGIN_PACKAGE_PATH)
+    add_dependencies(${target} moduleinfotool)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${QUENDARIS_WINE_RUN} $<TARGET_FILE:moduleinfotool>
+            -create -version ${PROJECT_VERSION} -path "${bundle}"
+            -output "${bundle}/Contents/Resources/moduleinfo.json"
+        COMMENT "Writing moduleinfo.json for ${target} (under wine)"
+        VERBATIM)
+endfunction()
