@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Crossfade.h"
 #include "DenormalScope.h"
 #include "ResponseCurve.h"
 #include "TanhTable.h"
@@ -223,8 +224,8 @@ void FilterEngine::FilterOversampled(const BlockSettings& s, int nProc, int nOve
                     previousModel_, ApplyModelDrive(previousModel_, x, s.drive), context);
                 const double yNew = models_.ProcessFilterSample(
                     currentModel_, ApplyModelDrive(currentModel_, x, s.drive), context);
-                const double phi = crossfadeProgress_ * kPi * 0.5;
-                y = std::sin(phi) * yNew + std::cos(phi) * yOld;
+                const CrossfadeWeights w = EqualPowerWeights(crossfadeProgress_);
+                y = w.incoming * yNew + w.outgoing * yOld;
             } else {
                 y = models_.ProcessFilterSample(
                     currentModel_, ApplyModelDrive(currentModel_, x, s.drive), context);

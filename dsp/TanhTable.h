@@ -33,20 +33,23 @@ inline double Interpolate(const double* values, double a) {
 }
 }  // namespace tanh_table
 
-// tanh from the table; exactly ±1 from |x| = 16 on.
+// tanh from the table; exactly ±1 from |x| = 16 on. NaN stays NaN (never an index).
 inline double TableTanh(double x) {
     const double a = std::fabs(x);
-    if (a >= tanh_table::kRange) {
+    if (!(a < tanh_table::kRange)) {
+        if (a != a) {
+            return x;
+        }
         return x > 0.0 ? 1.0 : -1.0;
     }
     const double v = tanh_table::Interpolate(tanh_table::tanhValues, a);
     return x > 0.0 ? v : -v;
 }
 
-// log(cosh(x)) from the table, the antiderivative of tanh; even in x.
+// log(cosh(x)) from the table, the antiderivative of tanh; even in x. NaN stays NaN.
 inline double TableLogCosh(double x) {
     const double a = std::fabs(x);
-    if (a >= tanh_table::kRange) {
+    if (!(a < tanh_table::kRange)) {
         return a - tanh_table::kLn2;
     }
     return tanh_table::Interpolate(tanh_table::logCoshValues, a);
