@@ -1,0 +1,40 @@
+#pragma once
+
+#include "AudioBuffer.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace quendaris::render {
+
+// Reading or writing an audio file failed; the message names the file and the reason.
+class AudioFileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Container and sample format in libsndfile's encoding (major | subtype | endianness).
+struct AudioFileFormat {
+    int code = 0;
+};
+
+AudioFileFormat FloatWavFormat();
+
+struct LoadedAudio {
+    AudioBuffer audio;
+    AudioFileFormat format;
+};
+
+LoadedAudio ReadAudioFile(const std::string& path);
+
+// Writes the whole buffer to a temporary file beside `path` and renames it into place, so a
+// failure (full disk, unwritable folder, unsupported format) never leaves a partial file behind.
+void WriteAudioFileAtomically(const std::string& path, const AudioBuffer& audio,
+                              AudioFileFormat format);
+
+// Fails early, before any rendering, when no file can be created in the output's folder.
+void CheckOutputWritable(const std::string& path);
+
+std::string FormatDescription(AudioFileFormat format);
+
+}  // namespace quendaris::render
