@@ -45,7 +45,7 @@ bool PluginBase::SerializeParams(ByteChunk& chunk) const {
 }
 
 int PluginBase::UnserializeParams(const ByteChunk& chunk, int startPos) {
-    int pos = startPos;
+    int pos = startPos < 0 ? -1 : startPos;
     for (int i = 0; i < NParams() && pos >= 0; ++i) {
         double value = 0.0;
         pos = chunk.GetDoubleLE(value, pos);
