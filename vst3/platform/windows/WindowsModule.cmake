@@ -4,6 +4,10 @@ include("${PROJECT_SOURCE_DIR}/cmake/windows/Wine.cmake")
 enable_language(RC)
 
 function(quendaris_add_windows_module_parts target)
+    # The module brings its own library entry and InitDll/ExitDll in place of the SDK's.
+    get_target_property(sources ${target} SOURCES)
+    list(FILTER sources EXCLUDE REGEX "/public\\.sdk/source/main/dllmain\\.cpp$")
+    set_property(TARGET ${target} PROPERTY SOURCES ${sources})
     set(here "${PROJECT_SOURCE_DIR}/vst3/platform/windows")
     target_sources(${target} PRIVATE "${here}/WindowsModule.cpp" "${here}/CreationLock.cpp")
 
