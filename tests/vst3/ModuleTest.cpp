@@ -1,0 +1,154 @@
+// What a host sees when it loads the module and reads its factory.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "TestHost.h"
+#include "pluginterfaces/base/ipluginbase.h"
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "vst3/ModuleLifetime.h"
+
+using namespace Steinberg;
+using namespace quendaris::test;
+
+namespace {
+
+IPluginFactory* RawFactory() {
+    return Factory().get().get();
+}
+
+// The class id as the SDK lays it out on this platform.
+std::array<uint8, 16> ExpectedClassId() {
+#if COM_COMPATIBLE
+    return {0x0D, 0xE7, 0xAE, 0xF2, 0xDE, 0x00, 0x4E, 0x4F,
+            0x4F, 0x62, 0x66, 0x77, 0x51, 0x6E, 0x64, 0x73};
+#else
+    return {0xF2, 0xAE, 0xE7, 0x0D, 0x00, 0xDE, 0x4F, 0x4E,
+            0x4F, 0x62, 0x66, 0x77, 0x51, 0x6E, 0x64, 0x73};
+#endif
+}
+
+std::string Utf8(const char16* text) {
+    std::string out;
+    for (; *text; ++text)
+        out.push_back(static_cast<char>(*text));
+    return out;
+}
+
+// True when every byte after the text's terminator is zero.
+template <size_t N>
+bool ZeroFilledAfterText(const char (&field)[N]) {
+    size_t i = std::strlen(field);
+    for (; i < N; ++i)
+        if (field[i] != 0)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(ModuleFactory, ReportsTheVendorWithUnicodeFlag) {
+    PFactoryInfo info{};
+    ASSERT_EQ(RawFactory()->getFactoryInfo(&info), kResultOk);
+    EXPECT_STREQ(info.vendor, "Obelin Fieldworks");
+    EXPECT_STREQ(info.url, "");
+    EXPECT_STREQ(info.email, "");
+    EXPECT_EQ(info.flags, 16);
+}
+
+TEST(ModuleFactory, OffersExactlyOneEffectClass) {
+    EXPECT_EQ(RawFactory()->countClasses(), 1);
+    PClassInfo info{};
+    EXPECT_EQ(RawFactory()->getClassInfo(0, &info), kResultOk);
+    EXPECT_NE(RawFactory()->getClassInfo(1, &info), kResultOk);
+}
+
+TEST(ModuleFactory, ClassInfoCarriesTheListedValues) {
+    IPluginFactory2* factory2 = nullptr;
+    ASSERT_EQ(RawFactory()->queryInterface(IPluginFactory2::iid, (void**)&factory2), kResultOk);
+    PClassInfo2 info{};
+    ASSERT_EQ(factory2->getClassInfo2(0, &info), kResultOk);
+    factory2->release();
+
+    const auto expectedId = ExpectedClassId();
+    EXPECT_EQ(std::memcmp(info.cid, expectedId.data(), 16), 0);
+    EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
+    EXPECT_STREQ(info.category, "Audio Module Class");
+    EXPECT_STREQ(info.name, "QUENDARIS");
+    EXPECT_EQ(info.classFlags, 2u);
+    EXPECT_STREQ(info.subCategories, "Fx|Filter");
+    EXPECT_STREQ(info.vendor, "");
+    EXPECT_STREQ(info.version, "1.0.0");
+    EXPECT_STREQ(info.sdkVersion, "VST 3.8.0");
+    EXPECT_TRUE(ZeroFilledAfterText(info.category));
+    EXPECT_TRUE(ZeroFilledAfterText(info.name));
+    EXPECT_TRUE(ZeroFilledAfterText(info.subCategories));
+    EXPECT_TRUE(ZeroFilledAfterText(info.sdkVersion));
+}
+
+TEST(ModuleFactory, UnicodeClassInfoMatchesTheEightBitForm) {
+    IPluginFactory3* factory3 = nullptr;
+    ASSERT_EQ(RawFactory()->queryInterface(IPluginFactory3::iid, (void**)&factory3), kResultOk);
+    PClassInfoW info{};
+    ASSERT_EQ(factory3->getClassInfoUnicode(0, &info), kResultOk);
+    factory3->release();
+
+    const auto expectedId = ExpectedClassId();
+    EXPECT_EQ(std::memcmp(info.cid, expectedId.data(), 16), 0);
+    EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
+    EXPECT_STREQ(info.category, "Audio Module Class");
+    EXPECT_EQ(Utf8(info.name), "QUENDARIS");
+    EXPECT_EQ(info.classFlags, 2u);
+    EXPECT_STREQ(info.subCategories, "Fx|Filter");
+    EXPECT_EQ(Utf8(info.vendor), "");
+    EXPECT_EQ(Utf8(info.version), "1.0.0");
+    EXPECT_EQ(Utf8(info.sdkVersion), "VST 3.8.0");
+}
+
+TEST(ModuleFactory, SecondRequestReturnsTheSameFactoryWithAReference) {
+    LoadedModule();
+    void* library = dlopen(QUENDARIS_TEST_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    auto getFactory = reinterpret_cast<IPluginFactory* (*)()>(dlsym(library, "GetPluginFactory"));
+    ASSERT_NE(getFactory, nullptr);
+
+    IPluginFactory* first = getFactory();
+    const uint32 countAfterFirst = first->addRef() - 1;
+    first->release();
+    IPluginFactory* second = getFactory();
+    const uint32 countAfterSecond = second->addRef() - 1;
+    second->release();
+
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first, RawFactory());
+    EXPECT_EQ(countAfterSecond, countAfterFirst + 1);
+    second->release();
+    first->release();
+    dlclose(library);
+}
+
+TEST(ModuleFactory, CreatesAnInstanceAnsweringTheProcessingInterfaces) {
+    Effect effect;
+    ASSERT_TRUE(effect.Valid());
+    TUID controllerId{};
+    EXPECT_EQ(effect.component->getControllerClassId(controllerId), kNotImplemented);
+}
+
+TEST(ModuleLifetime, InitAndExitCallsBalance) {
+    using namespace quendaris::vst3;
+    const int32_t start = InitCount();
+    EXPECT_TRUE(InitDll());
+    EXPECT_TRUE(InitDll());
+    EXPECT_TRUE(ExitDll());
+    EXPECT_TRUE(ExitDll());
+    EXPECT_EQ(InitCount(), start);
+    // With nothing outstanding, a further exit is reported as the host's mistake.
+    while (InitCount() > 0)
+        ExitDll();
+    EXPECT_FALSE(ExitDll());
+    EXPECT_TRUE(InitDll());
+}
