@@ -26,6 +26,8 @@ class Oversampler {
     const std::array<double, kTaps>& Kernel() const { return kernel_; }
     // True when no past sample of either channel is remembered.
     bool HistoryIsClear() const;
+    // The remembered tail of one channel's 4x stream, kHistory values, oldest first.
+    const double* History(int channel) const { return history_[channel]; }
 
   private:
     std::array<double, kTaps> kernel_{};
