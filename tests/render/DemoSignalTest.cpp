@@ -55,8 +55,9 @@ TEST(DemoSignal, SidesDifferSoTheChordIsWide) {
 }
 
 TEST(DemoSignal, AddsASweepOnlyWhereTheUserChoseNothing) {
+    const auto everything = [](const std::string&) { return true; };
     RenderOptions plain;
-    AddDemoAutomation(plain);
+    AddDemoAutomation(plain, everything);
     ASSERT_EQ(plain.ramps.size(), 1u);
     EXPECT_EQ(plain.ramps[0].name, "Cutoff");
     ASSERT_EQ(plain.settings.size(), 1u);
@@ -65,9 +66,16 @@ TEST(DemoSignal, AddsASweepOnlyWhereTheUserChoseNothing) {
     RenderOptions chosen;
     chosen.settings.push_back({"cutoff", "500"});
     chosen.ramps.push_back({"RESONANCE", "0", "100"});
-    AddDemoAutomation(chosen);
+    AddDemoAutomation(chosen, everything);
     EXPECT_EQ(chosen.settings.size(), 1u);
     EXPECT_EQ(chosen.ramps.size(), 1u);
+}
+
+TEST(DemoSignal, LeavesOutParametersThePluginLacks) {
+    RenderOptions options;
+    AddDemoAutomation(options, [](const std::string& name) { return name == "Resonance"; });
+    EXPECT_TRUE(options.ramps.empty());
+    EXPECT_EQ(options.settings.size(), 1u);
 }
 
 }  // namespace

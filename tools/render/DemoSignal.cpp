@@ -167,11 +167,12 @@ AudioBuffer GenerateDemoSignal(double sampleRate) {
     return audio;
 }
 
-void AddDemoAutomation(RenderOptions& options) {
-    if (!Mentions(options, "Cutoff")) {
+void AddDemoAutomation(RenderOptions& options,
+                       const std::function<bool(const std::string& name)>& pluginHas) {
+    if (!Mentions(options, "Cutoff") && pluginHas("Cutoff")) {
         options.ramps.push_back({"Cutoff", "150", "5000"});
     }
-    if (!Mentions(options, "Resonance")) {
+    if (!Mentions(options, "Resonance") && pluginHas("Resonance")) {
         options.settings.push_back({"Resonance", "65"});
     }
 }

@@ -3,6 +3,9 @@
 #include "AudioBuffer.h"
 #include "RenderOptions.h"
 
+#include <functional>
+#include <string>
+
 namespace quendaris::render {
 
 constexpr double kDemoSeconds = 8.0;
@@ -13,7 +16,8 @@ constexpr double kDemoDefaultRate = 48000.0;
 AudioBuffer GenerateDemoSignal(double sampleRate);
 
 // Gives the demo its cutoff sweep and a singing resonance, unless the user chose those
-// parameters themselves.
-void AddDemoAutomation(RenderOptions& options);
+// parameters themselves or the plug-in has no parameter of that name.
+void AddDemoAutomation(RenderOptions& options,
+                       const std::function<bool(const std::string& name)>& pluginHas);
 
 }  // namespace quendaris::render

@@ -81,6 +81,13 @@ const ParameterDescription& ParameterResolver::Find(const std::string& nameOrId)
     return *found;
 }
 
+bool ParameterResolver::Knows(const std::string& nameOrId) const {
+    return std::any_of(parameters_.begin(), parameters_.end(), [&](const auto& parameter) {
+        return EqualsIgnoringCase(parameter.name, nameOrId) ||
+               std::to_string(parameter.id) == nameOrId;
+    });
+}
+
 ResolvedValue ParameterResolver::Resolve(const std::string& nameOrId,
                                          const std::string& text) const {
     const auto& parameter = Find(nameOrId);
@@ -98,7 +105,7 @@ ResolvedValue ParameterResolver::Resolve(const std::string& nameOrId,
         return FromPlain(parameter, text, *plain);
     }
     std::string message = "cannot use \"" + text + "\" for " + parameter.name + ": ";
-    if (parameter.isList && !texts.empty()) {
+    if (!texts.empty()) {
         message += "valid values are " + Join(texts);
     } else {
         message += "expected a number from " + FormatNumber(Minimum(parameter)) + " to " +

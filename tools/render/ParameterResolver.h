@@ -50,6 +50,7 @@ class ParameterResolver {
     // By name (any case) or by numeric id. Two parameters may share a name: "Bypass" is then the
     // host's bypass switch, and the other one stays reachable by its id.
     const ParameterDescription& Find(const std::string& nameOrId) const;
+    bool Knows(const std::string& nameOrId) const;
 
     // A real value ("800", "800 Hz", "-6dB") or a display text ("P-Filter", "On").
     ResolvedValue Resolve(const std::string& nameOrId, const std::string& text) const;

@@ -29,7 +29,6 @@ struct Source {
 Source LoadSource(RenderOptions& options) {
     if (!options.inputPath) {
         const double rate = options.sampleRate.value_or(kDemoDefaultRate);
-        AddDemoAutomation(options);
         return {{GenerateDemoSignal(rate), FloatWavFormat()}, "the built-in demo"};
     }
     Source source{ReadAudioFile(*options.inputPath), "\"" + *options.inputPath + "\""};
@@ -120,6 +119,10 @@ int Render(RenderOptions& options, const std::string& bundlePath, std::ostream& 
 
     RenderHost host(bundlePath);
     const ParameterResolver resolver(host.Parameters(), host);
+    if (!options.inputPath) {
+        AddDemoAutomation(options,
+                          [&resolver](const std::string& name) { return resolver.Knows(name); });
+    }
     const RenderPlan plan = BuildPlan(options, resolver, input.FrameCount(), err);
     host.Prepare({input.ChannelCount(), input.sampleRate, options.blockSize, options.precision});
 
