@@ -109,6 +109,22 @@ struct HostCase {
     int channels;
 };
 
+void PrintTo(const HostCase& hostCase, std::ostream* out) {
+    *out << static_cast<int>(hostCase.precision) << "-bit, blocks of " << hostCase.blockSize << ", "
+         << hostCase.channels << " channel(s)";
+}
+
+// The comparison means something only when the filter audibly changed the signal.
+void ExpectFiltered(const AudioBuffer& input, const AudioBuffer& rendered) {
+    double difference = 0.0;
+    for (size_t i = 0; i < input.FrameCount(); ++i) {
+        difference =
+            std::max(difference, std::fabs(input.channels[0][i] - rendered.channels[0][i]));
+    }
+    EXPECT_GT(difference, 0.05);
+    EXPECT_GT(RmsDb(rendered.channels[0], 0, rendered.FrameCount()), -40.0);
+}
+
 class HostMatchesEngine : public ::testing::TestWithParam<HostCase> {};
 
 TEST_P(HostMatchesEngine, StaticSettings) {
@@ -119,6 +135,7 @@ TEST_P(HostMatchesEngine, StaticSettings) {
     const RenderPlan plan = PlanFor(resolver, kCharacter);
     host.Prepare({channels, kRate, blockSize, precision});
     const auto rendered = host.Render(input, plan, 0);
+    ExpectFiltered(input, rendered);
 
     const BlockParameters parameters = EngineParameters(host, plan);
     ExpectSameAudio(
@@ -136,6 +153,7 @@ TEST_P(HostMatchesEngine, CutoffRampArrivesBlockByBlock) {
     plan.lanes.push_back(lane);
     host.Prepare({channels, kRate, blockSize, precision});
     const auto rendered = host.Render(input, plan, 0);
+    ExpectFiltered(input, rendered);
 
     const BlockParameters fixed = EngineParameters(host, plan);
     ExpectSameAudio(rendered,
