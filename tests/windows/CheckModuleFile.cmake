@@ -1,6 +1,8 @@
 # Checks the built module file as a host machine would meet it: it imports nothing but Windows'
 # own DLLs (no MinGW runtime to ship alongside), exports the three entry points, and carries a
 # moduleinfo.json describing the one effect class.
+cmake_minimum_required(VERSION 3.25)
+
 foreach(var OBJDUMP MODULE MODULE_INFO)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "${var} not given")
@@ -41,12 +43,21 @@ if(NOT EXISTS "${MODULE_INFO}")
     message(FATAL_ERROR "moduleinfo.json missing: ${MODULE_INFO}")
 endif()
 file(READ "${MODULE_INFO}" info)
-string(JSON vendor GET "${info}" "Factory Info" "Vendor")
-string(JSON class_count LENGTH "${info}" "Classes")
-string(JSON cid GET "${info}" "Classes" 0 "CID")
-string(JSON name GET "${info}" "Classes" 0 "Name")
-if(NOT vendor STREQUAL "Obelin Fieldworks" OR NOT class_count EQUAL 1 OR NOT name STREQUAL "QUENDARIS"
-   OR NOT cid STREQUAL "0DE7AEF2DE004E4F4F626677516E6473")
-    message(FATAL_ERROR "moduleinfo.json does not describe the effect:\n${info}")
+# The tool writes JSON5 (trailing commas), so the file is checked by pattern, not parsed.
+string(REGEX MATCHALL "\"CID\": \"[0-9A-F]+\"" cids "${info}")
+foreach(expected
+        "\"Vendor\": \"Obelin Fieldworks\""
+        "\"CID\": \"F2AEE70D00DE4F4E4F626677516E6473\""
+        "\"Category\": \"Audio Module Class\""
+        "\"Name\": \"QUENDARIS\""
+        "\"Class Flags\": 2,")
+    string(FIND "${info}" "${expected}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "moduleinfo.json lacks ${expected}:\n${info}")
+    endif()
+endforeach()
+list(LENGTH cids class_count)
+if(NOT class_count EQUAL 1)
+    message(FATAL_ERROR "moduleinfo.json lists ${class_count} classes, not one")
 endif()
-message(STATUS "module file checked: imports ${imports}")
+message(STATUS "module file checked: ${imports}")
