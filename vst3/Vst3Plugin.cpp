@@ -161,7 +161,12 @@ tresult PLUGIN_API Vst3Plugin::getBusArrangement(Vst::BusDirection dir, int32 in
 bool Vst3Plugin::IsOutputBusActive(int busIndex) const {
     if (busIndex < 0 || busIndex >= static_cast<int>(audioOutputs.size()))
         return false;
-    return audioOutputs[static_cast<size_t>(busIndex)]->isActive();
+    Bus* bus = audioOutputs[static_cast<size_t>(busIndex)];
+    if (bus->isActive())
+        return true;
+    // A default-active bus plays until the host says otherwise, even if it never activates it.
+    BusInfo info{};
+    return bus->getInfo(info) && (info.flags & BusInfo::kDefaultActive) != 0;
 }
 
 tresult PLUGIN_API Vst3Plugin::setActive(TBool state) {
@@ -193,10 +198,14 @@ tresult PLUGIN_API Vst3Plugin::setState(IBStream* stream) {
     const bool haveBypass = position >= 0 && chunk.GetInt32LE(bypass, position) >= 0;
     // A short stream still restored the values it covered; the controller shows those.
     SyncControllerFromParams();
-    if (haveBypass && mBypassParameter)
-        mBypassParameter->setNormalized(static_cast<double>(bypass));
     if (!haveBypass)
         return kResultFalse;
+    // The processor follows the stored flag too: a project reopened bypassed stays bypassed,
+    // and saving it again keeps the flag instead of silently dropping it.
+    const double bypassValue = std::clamp(static_cast<double>(bypass), 0.0, 1.0);
+    if (mBypassParameter)
+        mBypassParameter->setNormalized(bypassValue);
+    SetBypassed(bypassValue > 0.5);
     OnStateRestored();
     return kResultOk;
 }

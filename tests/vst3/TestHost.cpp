@@ -207,6 +207,24 @@ void Block::FillInputConstant(double value) {
     }
 }
 
+void Block::FillOutputConstant(double value) {
+    for (int32 c = 0; c < channels_; ++c) {
+        for (int32 i = 0; i < frames_; ++i) {
+            if (sampleSize_ == kSample32)
+                out32_[c][i] = static_cast<float>(value);
+            else
+                out64_[c][i] = value;
+        }
+    }
+}
+
+void Block::SetInput(int32 channel, int32 frame, double value) {
+    if (sampleSize_ == kSample32)
+        in32_[channel][frame] = static_cast<float>(value);
+    else
+        in64_[channel][frame] = value;
+}
+
 double Block::Out(int32 channel, int32 frame) const {
     return sampleSize_ == kSample32 ? out32_[channel][frame] : out64_[channel][frame];
 }

@@ -24,15 +24,15 @@ using Steinberg::Vst::ParamValue;
 
 constexpr ParamID kBypassId = 65536;
 enum ParamIndex : ParamID {
-    kCutoff = 0,
-    kResonance,
-    kModel,
-    kInput,
-    kDrive,
-    kMix,
-    kOutput,
-    kPoles,
-    kBypassParam
+    kParamCutoff = 0,
+    kParamResonance,
+    kParamModel,
+    kParamInput,
+    kParamDrive,
+    kParamMix,
+    kParamOutput,
+    kParamPoles,
+    kParamBypass
 };
 
 std::string BundlePath();
@@ -116,6 +116,8 @@ class Block {
 
     void FillInput(double (*signal)(int32 channel, int32 frame));
     void FillInputConstant(double value);
+    void FillOutputConstant(double value);
+    void SetInput(int32 channel, int32 frame, double value);
     double Out(int32 channel, int32 frame) const;
     double In(int32 channel, int32 frame) const;
     // Queues a point for a parameter of this block.
