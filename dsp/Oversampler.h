@@ -13,6 +13,8 @@ class Oversampler {
     static constexpr int kTaps = 33;
     static constexpr int kHistory = kTaps - 1;
     static constexpr int kChannels = 2;
+    // Non-zero samples of the zero-stuffed stream under the kernel: (kTaps - 1) / kFactor.
+    static constexpr int kPhaseTaps = kHistory / kFactor;
 
     Oversampler();
 
@@ -26,12 +28,13 @@ class Oversampler {
     const std::array<double, kTaps>& Kernel() const { return kernel_; }
     // True when no past sample of either channel is remembered.
     bool HistoryIsClear() const;
-    // The remembered tail of one channel's 4x stream, kHistory values, oldest first.
+    // The remembered past of one channel, kHistory values.
     const double* History(int channel) const { return history_[channel]; }
 
   private:
     std::array<double, kTaps> kernel_{};
-    // Last 32 samples of each channel's 4x stream (zero-stuffed for the interpolator).
+    // Decimator: the last 32 samples of each channel's 4x stream. Interpolator: the last
+    // kPhaseTaps input samples (the non-zero part of its zero-stuffed stream), oldest first.
     double history_[kChannels][kHistory] = {};
 };
 
