@@ -106,6 +106,17 @@ TEST(AudioFile, OutputIsAFolderIsRefused) {
     EXPECT_THROW(CheckOutputWritable(folder.File("")), AudioFileError);
 }
 
+TEST(AudioFile, WarnsWhenTheNamePromisesAnotherContainer) {
+    EXPECT_TRUE(ExtensionMismatch("out.flac", FloatWavFormat()).has_value());
+    EXPECT_TRUE(ExtensionMismatch("out.ogg", FloatWavFormat()).has_value());
+    EXPECT_TRUE(ExtensionMismatch("dir/out.aif", {SF_FORMAT_FLAC | SF_FORMAT_PCM_16}).has_value());
+    EXPECT_FALSE(ExtensionMismatch("out.wav", FloatWavFormat()).has_value());
+    EXPECT_FALSE(ExtensionMismatch("OUT.WAV", FloatWavFormat()).has_value());
+    EXPECT_FALSE(ExtensionMismatch("out.aif", {SF_FORMAT_AIFF | SF_FORMAT_PCM_24}).has_value());
+    EXPECT_FALSE(ExtensionMismatch("out.render", FloatWavFormat()).has_value());
+    EXPECT_FALSE(ExtensionMismatch("out", FloatWavFormat()).has_value());
+}
+
 TEST(AudioFile, DescribesFormatsInWords) {
     const auto text = FormatDescription(FloatWavFormat());
     EXPECT_NE(text.find("WAV"), std::string::npos);

@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -120,6 +121,28 @@ std::string FormatName(int command, int format) {
     return info.name;
 }
 
+std::string LowerCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// The container libsndfile associates with a file extension, or 0 when it knows none.
+int MajorFormatForExtension(const std::string& extension) {
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof(count));
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof(info)) == 0 &&
+            info.extension != nullptr && LowerCase(info.extension) == extension) {
+            return info.format & SF_FORMAT_TYPEMASK;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 AudioFileFormat FloatWavFormat() {
@@ -186,6 +209,27 @@ void CheckOutputWritable(const std::string& path) {
 std::string FormatDescription(AudioFileFormat format) {
     return FormatName(SFC_GET_FORMAT_INFO, format.code & SF_FORMAT_TYPEMASK) + ", " +
            FormatName(SFC_GET_FORMAT_INFO, format.code & SF_FORMAT_SUBMASK);
+}
+
+std::optional<std::string> ExtensionMismatch(const std::string& path, AudioFileFormat format) {
+    std::string extension = LowerCase(std::filesystem::path(path).extension().string());
+    if (extension.size() < 2) {
+        return std::nullopt;
+    }
+    extension.erase(0, 1);
+    // libsndfile lists AIFF as "aiff" and Ogg as "oga"; people also write "aif" and "ogg".
+    if (extension == "aif") {
+        extension = "aiff";
+    } else if (extension == "ogg") {
+        extension = "oga";
+    }
+    const int named = MajorFormatForExtension(extension);
+    const int written = format.code & SF_FORMAT_TYPEMASK;
+    if (named == 0 || named == written) {
+        return std::nullopt;
+    }
+    return "\"" + path + "\" is written as " + FormatDescription(format) +
+           ", the input's format, whatever its name says";
 }
 
 }  // namespace quendaris::render

@@ -2,6 +2,7 @@
 
 #include "AudioBuffer.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -36,5 +37,9 @@ void WriteAudioFileAtomically(const std::string& path, const AudioBuffer& audio,
 void CheckOutputWritable(const std::string& path);
 
 std::string FormatDescription(AudioFileFormat format);
+
+// A warning when the output's name promises another container than the one written
+// ("out.flac" while writing WAV); nothing when they agree or the extension is unknown.
+std::optional<std::string> ExtensionMismatch(const std::string& path, AudioFileFormat format);
 
 }  // namespace quendaris::render

@@ -116,6 +116,7 @@ int Render(RenderOptions& options, const std::string& bundlePath, std::ostream& 
     Source source = LoadSource(options);
     const AudioBuffer& input = source.loaded.audio;
     CheckOutputWritable(options.outputPath);
+    Note(err, ExtensionMismatch(options.outputPath, source.loaded.format));
 
     RenderHost host(bundlePath);
     const ParameterResolver resolver(host.Parameters(), host);

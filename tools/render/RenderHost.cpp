@@ -85,8 +85,9 @@ std::string DescribeChannelCounts(const std::vector<int>& counts) {
 }
 
 struct RenderHost::Plugin {
+    // The SDK's host application is not reference counted: it lives exactly as long as the host.
+    RenderHostApplication application;
     VST3::Hosting::Module::Ptr module;
-    IPtr<RenderHostApplication> application = owned(new RenderHostApplication);
     IPtr<PlugProvider> provider;
     IPtr<IComponent> component;
     IPtr<IAudioProcessor> processor;
@@ -110,7 +111,7 @@ void RenderHost::Plugin::Load(const std::string& bundlePath) {
     if (!module) {
         throw HostError("cannot load the plug-in bundle \"" + bundlePath + "\": " + error);
     }
-    module->getFactory().setHostContext(application);
+    module->getFactory().setHostContext(&application);
     CreateEffect(bundlePath);
     processor = U::cast<IAudioProcessor>(component);
     if (!processor) {
@@ -130,10 +131,11 @@ void RenderHost::Plugin::CreateEffect(const std::string& bundlePath) {
         name = info.name();
         std::ostringstream messages;
         PlugProvider::setErrorStream(&messages);
-        PluginContextFactory::instance().setPluginContext(application);
+        PluginContextFactory::instance().setPluginContext(&application);
         provider = owned(new PlugProvider(factory, info, true));
         const bool created = provider->initialize();
         PlugProvider::setErrorStream(nullptr);
+        PluginContextFactory::instance().setPluginContext(nullptr);
         if (!created) {
             throw HostError("cannot create \"" + name + "\" from \"" + bundlePath +
                             "\": " + messages.str());
