@@ -208,29 +208,15 @@ void FilterEngine::FilterOversampled(const BlockSettings& s, int nProc, int nOve
                          (1.0 + 0.0005 * std::sin(wobblePhase_)) / (4.0 * sampleRate_));
             g = std::clamp(t, 1e-12, 10.0);
         }
-        for (int ch = 0; ch < nProc; ++ch) {
-            FilterContext context;
-            context.channel = ch;
+        if (nProc == 2) {
+            const DoublePair x = s.inputGain * DoublePair(oversampled_[0][j], oversampled_[1][j]);
             // A slight left/right mismatch widens the image.
-            context.g = (ch == 0 ? 0.999 : 1.001) * g;
-            const double x = s.inputGain * oversampled_[ch][j];
-            // Resonance rises with the input level, by at most 20 %.
-            context.r = s.u * (1.0 + 0.2 * TableTanh(std::fabs(x)));
-            context.poles = s.poles;
-            context.fourPole = s.fourPole;
-            double y;
-            if (crossfadeProgress_ < 1.0) {
-                const double yOld = models_.ProcessFilterSample(
-                    previousModel_, ApplyModelDrive(previousModel_, x, s.drive), context);
-                const double yNew = models_.ProcessFilterSample(
-                    currentModel_, ApplyModelDrive(currentModel_, x, s.drive), context);
-                const CrossfadeWeights w = EqualPowerWeights(crossfadeProgress_);
-                y = w.incoming * yNew + w.outgoing * yOld;
-            } else {
-                y = models_.ProcessFilterSample(
-                    currentModel_, ApplyModelDrive(currentModel_, x, s.drive), context);
-            }
-            oversampled_[ch][j] = y;
+            const DoublePair y = FilterStep(s, x, DoublePair(0.999, 1.001) * g);
+            oversampled_[0][j] = y.Lane0();
+            oversampled_[1][j] = y.Lane1();
+        } else if (nProc == 1) {
+            const double x = s.inputGain * oversampled_[0][j];
+            oversampled_[0][j] = FilterStep(s, x, 0.999 * g);
         }
         if (crossfadeProgress_ < 1.0) {
             crossfadeProgress_ = crossfadeProgress_ + crossfadeStep;
@@ -239,6 +225,34 @@ void FilterEngine::FilterOversampled(const BlockSettings& s, int nProc, int nOve
             }
         }
     }
+}
+
+template <class V>
+V FilterEngine::FilterStep(const BlockSettings& s, V x, V g) {
+    // Resonance rises with the input level, by at most 20 %.
+    const V r = s.u * (1.0 + 0.2 * TableTanh(Abs(x)));
+    if (crossfadeProgress_ < 1.0) {
+        const V yOld =
+            RunModel(previousModel_, ApplyModelDrive(previousModel_, x, s.drive), g, r, s);
+        const V yNew = RunModel(currentModel_, ApplyModelDrive(currentModel_, x, s.drive), g, r, s);
+        const CrossfadeWeights w = EqualPowerWeights(crossfadeProgress_);
+        return w.incoming * yNew + w.outgoing * yOld;
+    }
+    return RunModel(currentModel_, ApplyModelDrive(currentModel_, x, s.drive), g, r, s);
+}
+
+double FilterEngine::RunModel(int model, double x, double g, double r, const BlockSettings& s) {
+    FilterContext context;
+    context.g = g;
+    context.r = r;
+    context.poles = s.poles;
+    context.fourPole = s.fourPole;
+    return models_.ProcessFilterSample(model, x, context);
+}
+
+DoublePair FilterEngine::RunModel(int model, DoublePair x, DoublePair g, DoublePair r,
+                                  const BlockSettings& s) {
+    return models_.ProcessFilterPair(model, x, g, r, s.poles, s.fourPole);
 }
 
 double FilterEngine::MixWithDelayedDry(int channel, double wet, double dry,

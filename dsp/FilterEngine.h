@@ -77,6 +77,12 @@ class FilterEngine {
     void ProcessChunk(const BlockSettings& settings, const double* const* inputs,
                       double* const* outputs, int numChannels, int offset, int nFrames);
     void FilterOversampled(const BlockSettings& settings, int nProc, int nOversampled);
+    // Drive, filter and crossfade of one 4x sample, for channel 0 alone or both channels.
+    template <class V>
+    V FilterStep(const BlockSettings& settings, V x, V g);
+    double RunModel(int model, double x, double g, double r, const BlockSettings& settings);
+    DoublePair RunModel(int model, DoublePair x, DoublePair g, DoublePair r,
+                        const BlockSettings& settings);
     double MixWithDelayedDry(int channel, double wet, double dry, const BlockSettings& settings);
     void FeedAnalyser(double* const* channels, int numChannels, int nFrames);
 

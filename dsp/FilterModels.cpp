@@ -14,166 +14,289 @@ constexpr double kTolerance = 1e-6;
 constexpr int kMaxNewtonRounds = 3;
 constexpr double kDriftDepth = 0.2;
 
+// Access to the state of one channel (V = double) or of both channels in lock-step
+// (V = DoublePair).
+template <class State, class V>
+class Lanes;
+
+template <class State>
+class Lanes<State, double> {
+  public:
+    explicit Lanes(State& state) : s_(state) {}
+    double Load(double State::*field) const { return s_.*field; }
+    double LoadAt(double (State::*field)[2], int i) const { return (s_.*field)[i]; }
+    void Store(double State::*field, double v) const { s_.*field = v; }
+    void StoreAt(double (State::*field)[2], int i, double v) const { (s_.*field)[i] = v; }
+    template <class F>
+    void ForEach(F f) const {
+        f(s_);
+    }
+
+  private:
+    State& s_;
+};
+
+template <class State>
+class Lanes<State, DoublePair> {
+  public:
+    Lanes(State& left, State& right) : a_(left), b_(right) {}
+    DoublePair Load(double State::*field) const { return {a_.*field, b_.*field}; }
+    DoublePair LoadAt(double (State::*field)[2], int i) const {
+        return {(a_.*field)[i], (b_.*field)[i]};
+    }
+    void Store(double State::*field, DoublePair v) const {
+        a_.*field = v.Lane0();
+        b_.*field = v.Lane1();
+    }
+    void StoreAt(double (State::*field)[2], int i, DoublePair v) const {
+        (a_.*field)[i] = v.Lane0();
+        (b_.*field)[i] = v.Lane1();
+    }
+    template <class F>
+    void ForEach(F f) const {
+        f(a_);
+        f(b_);
+    }
+
+  private:
+    State& a_;
+    State& b_;
+};
+
+template <class V>
+using MaskOf = decltype(V() < V());
+
 // "M-Filter": softly compressing stages and a plain tanh feedback path.
 struct MLadder {
     static constexpr double kFeedbackScale = 0.8;
-    static double Shape(double q) { return q / (1.0 + 0.12 * std::fabs(q)); }
-    static double ShapeSlope(double q) {
-        const double d = 1.0 + 0.12 * std::fabs(q);
+    template <class V>
+    static V Shape(V q) {
+        return q / (1.0 + 0.12 * Abs(q));
+    }
+    template <class V>
+    static V ShapeSlope(V q) {
+        const V d = 1.0 + 0.12 * Abs(q);
         return 1.0 / (d * d);
     }
-    static double Feedback(double k, double e) { return k * e; }
+    template <class V>
+    static V Feedback(V k, V e) {
+        return k * e;
+    }
 };
 
 // "P-Filter": linear stages, a slightly asymmetric feedback path.
 struct PLadder {
     static constexpr double kFeedbackScale = 0.85;
-    static double Shape(double q) { return q; }
-    static double ShapeSlope(double) { return 1.0; }
-    static double Feedback(double k, double e) { return k * (e + 0.05 * e * e); }
+    template <class V>
+    static V Shape(V q) {
+        return q;
+    }
+    template <class V>
+    static V ShapeSlope(V) {
+        return V(1.0);
+    }
+    template <class V>
+    static V Feedback(V k, V e) {
+        return k * (e + 0.05 * e * e);
+    }
 };
 
 // Implicit four-stage ladder with global feedback, solved for the loop output by Newton's method.
-template <class Model>
-double LadderStep(LadderChannelState& st, double x, const FilterContext& c) {
-    if (c.g < kMinCoefficient) {
-        return x;
-    }
-    DriftWalk(st.rng, st.drift1);
-    DriftWalk(st.rng, st.drift2);
-    DriftWalk(st.rng, st.drift3);
-    DriftWalk(st.rng, st.drift4);
-    const double G = c.g / (1.0 + c.g);
-    const double g1 = G * (1.0 + kDriftDepth * st.drift1);
-    const double g2 = G * (1.0 + kDriftDepth * st.drift2);
-    const double g3 = G * (1.0 + kDriftDepth * st.drift3);
-    const double g4 = G * (1.0 + kDriftDepth * st.drift4);
+// Expects g >= kMinCoefficient in every lane. A lane that has converged is evaluated again with
+// unchanged inputs while the other lane iterates, which reproduces its values exactly.
+template <class Model, class V>
+V LadderStep(const Lanes<LadderChannelState, V>& lanes, V x, V g, V rIn, int poles) {
+    using S = LadderChannelState;
+    lanes.ForEach([](S& st) {
+        DriftWalk(st.rng, st.drift1);
+        DriftWalk(st.rng, st.drift2);
+        DriftWalk(st.rng, st.drift3);
+        DriftWalk(st.rng, st.drift4);
+    });
+    const V G = g / (1.0 + g);
+    const V g1 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift1));
+    const V g2 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift2));
+    const V g3 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift3));
+    const V g4 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift4));
 
-    double l = st.y4 + 0.7 * (st.y4 - st.y4Prev);
-    st.y4Prev = st.y4;
+    const V y4Last = lanes.Load(&S::y4);
+    V l = y4Last + 0.7 * (y4Last - lanes.Load(&S::y4Prev));
+    lanes.Store(&S::y4Prev, y4Last);
 
-    const double r = std::min(c.r, 1.0);
-    const double k = 4.0 * r * (1.0 - 0.15 * G);
-    const double xin = x * (1.0 + 0.3 * r);
-    const double leak = 1.0 - (2.0 * r + 1.0) * 1.5e-7;
-    const double a = Model::kFeedbackScale;
+    const V r = Min(rIn, 1.0);
+    const V k = 4.0 * r * (1.0 - 0.15 * G);
+    const V xin = x * (1.0 + 0.3 * r);
+    const V leak = 1.0 - (2.0 * r + 1.0) * 1.5e-7;
+    const V a = Model::kFeedbackScale;
+    const V s1 = lanes.Load(&S::s1), s2 = lanes.Load(&S::s2);
+    const V s3 = lanes.Load(&S::s3), s4 = lanes.Load(&S::s4);
+    const V feedbackPrev = lanes.Load(&S::feedbackPrev);
+    const V logCoshPrev = TableLogCosh(feedbackPrev);
 
-    double v = 0.0;
-    double q1 = 0.0, q2 = 0.0, q3 = 0.0, q4 = 0.0;
+    V v, y1, y2, y3, y4, sh1, sh2, sh3, sh4;
+    MaskOf<V> active = AllLanes(MaskOf<V>());
     for (int round = 0; round < kMaxNewtonRounds; ++round) {
         v = a * l;
-        const AdaaResult e = AdaaTanh(v, st.feedbackPrev);
-        const double fb = Model::Feedback(k, e.value);
-        q1 = PadeTanh(xin - fb - st.s1);
-        st.y1 = st.s1 + g1 * Model::Shape(q1);
-        q2 = PadeTanh(st.y1 - st.s2);
-        st.y2 = st.s2 + g2 * Model::Shape(q2);
-        q3 = PadeTanh(st.y2 - st.s3);
-        st.y3 = st.s3 + g3 * Model::Shape(q3);
-        q4 = PadeTanh(st.y3 - st.s4);
-        st.y4 = st.s4 + g4 * Model::Shape(q4);
-        if (std::fabs(st.y4 - l) < kTolerance) {
+        const AdaaResult<V> e = AdaaTanh(v, feedbackPrev, logCoshPrev);
+        const V fb = Model::Feedback(k, e.value);
+        const V q1 = PadeTanh(xin - fb - s1);
+        sh1 = Model::Shape(q1);
+        y1 = s1 + g1 * sh1;
+        const V q2 = PadeTanh(y1 - s2);
+        sh2 = Model::Shape(q2);
+        y2 = s2 + g2 * sh2;
+        const V q3 = PadeTanh(y2 - s3);
+        sh3 = Model::Shape(q3);
+        y3 = s3 + g3 * sh3;
+        const V q4 = PadeTanh(y3 - s4);
+        sh4 = Model::Shape(q4);
+        y4 = s4 + g4 * sh4;
+        active = AndNot(Abs(y4 - l) < V(kTolerance), active);
+        if (!Any(active)) {
             break;
         }
-        const double stages = g1 * (1.0 - q1 * q1) * Model::ShapeSlope(q1) * g2 * (1.0 - q2 * q2) *
-                              Model::ShapeSlope(q2) * g3 * (1.0 - q3 * q3) * Model::ShapeSlope(q3) *
-                              g4 * (1.0 - q4 * q4) * Model::ShapeSlope(q4);
-        const double slope = -k * a * e.slope * stages;
-        l = l - (st.y4 - l) / (slope - 1.0);
+        const V stages = g1 * (1.0 - q1 * q1) * Model::ShapeSlope(q1) * g2 * (1.0 - q2 * q2) *
+                         Model::ShapeSlope(q2) * g3 * (1.0 - q3 * q3) * Model::ShapeSlope(q3) * g4 *
+                         (1.0 - q4 * q4) * Model::ShapeSlope(q4);
+        const V slope = -k * a * e.slope * stages;
+        l = Select(active, l - (y4 - l) / (slope - 1.0), l);
     }
-    st.y4 = l;
-    st.feedbackPrev = v;
-    st.s1 = (st.s1 + 2.0 * g1 * Model::Shape(q1)) * leak;
-    st.s2 = (st.s2 + 2.0 * g2 * Model::Shape(q2)) * leak;
-    st.s3 = (st.s3 + 2.0 * g3 * Model::Shape(q3)) * leak;
-    st.s4 = (st.s4 + 2.0 * g4 * Model::Shape(q4)) * leak;
-    return c.poles <= 2 ? st.y2 : st.y4;
+    lanes.Store(&S::y1, y1);
+    lanes.Store(&S::y2, y2);
+    lanes.Store(&S::y3, y3);
+    lanes.Store(&S::y4, l);
+    lanes.Store(&S::feedbackPrev, v);
+    lanes.Store(&S::s1, (s1 + 2.0 * g1 * sh1) * leak);
+    lanes.Store(&S::s2, (s2 + 2.0 * g2 * sh2) * leak);
+    lanes.Store(&S::s3, (s3 + 2.0 * g3 * sh3) * leak);
+    lanes.Store(&S::s4, (s4 + 2.0 * g4 * sh4) * leak);
+    return poles <= 2 ? y2 : l;
 }
 
+template <class V>
 struct Saturation {
-    double value;
-    double slope;
+    V value;
+    V slope;
 };
 
 // "S-Filter" integrators: symmetric soft saturation.
 struct SSaturation {
-    static Saturation At(double v) {
-        const double n = PadeTanh(v);
+    template <class V>
+    static Saturation<V> At(V v) {
+        const V n = PadeTanh(v);
         return {n, 1.0 - n * n};
     }
 };
 
 // "W-Filter" integrators: asymmetric, the even term adds low-order harmonics.
 struct WSaturation {
-    static Saturation At(double v) {
-        const double t3 = TableTanh(3.0 * v);
-        const double t2 = TableTanh(v * v);
+    template <class V>
+    static Saturation<V> At(V v) {
+        const V t3 = TableTanh(3.0 * v);
+        const V t2 = TableTanh(v * v);
         return {0.333333 * t3 + 0.1 * t2, (1.0 - t3 * t3) + 0.2 * v * (1.0 - t2 * t2)};
     }
 };
 
+template <class V>
 struct SvfOutputs {
-    double lp;
-    double bp;
+    V lp;
+    V bp;
 };
 
 // One state-variable stage with saturating integrators, solved for the high-pass node.
-template <class N>
-SvfOutputs SvfStage(SvfChannelState& st, int i, double u, double gp, double k) {
-    double h = st.hpGuess[i];
-    Saturation nh{0.0, 0.0};
-    Saturation nbp{0.0, 0.0};
-    double bp = 0.0;
-    double lp = 0.0;
+template <class N, class V>
+SvfOutputs<V> SvfStage(const Lanes<SvfChannelState, V>& lanes, int i, V u, V gp, V k) {
+    using S = SvfChannelState;
+    const V bpState = lanes.LoadAt(&S::bpState, i);
+    const V lpState = lanes.LoadAt(&S::lpState, i);
+    V h = lanes.LoadAt(&S::hpGuess, i);
+    Saturation<V> nh{}, nbp{};
+    V bp, lp;
+    MaskOf<V> active = AllLanes(MaskOf<V>());
     for (int round = 0; round < kMaxNewtonRounds; ++round) {
         nh = N::At(h);
-        bp = st.bpState[i] + gp * nh.value;
+        bp = bpState + gp * nh.value;
         nbp = N::At(bp);
-        lp = st.lpState[i] + gp * nbp.value;
-        const double e = h - (u - k * bp - lp);
-        if (std::fabs(e) < kTolerance) {
+        lp = lpState + gp * nbp.value;
+        const V e = h - (u - k * bp - lp);
+        active = AndNot(Abs(e) < V(kTolerance), active);
+        if (!Any(active)) {
             break;
         }
-        h = h - e / (1.0 + k * gp * nh.slope + gp * nbp.slope * gp * nh.slope);
+        h = Select(active, h - e / (1.0 + k * gp * nh.slope + gp * nbp.slope * gp * nh.slope), h);
     }
-    st.bpState[i] = (st.bpState[i] + 2.0 * gp * nh.value) * 0.999999;
-    st.lpState[i] = (st.lpState[i] + 2.0 * gp * nbp.value) * 0.999999;
-    st.hpGuess[i] = h;
+    lanes.StoreAt(&S::bpState, i, (bpState + 2.0 * gp * nh.value) * 0.999999);
+    lanes.StoreAt(&S::lpState, i, (lpState + 2.0 * gp * nbp.value) * 0.999999);
+    lanes.StoreAt(&S::hpGuess, i, h);
     return {lp, bp};
 }
 
-double SFilterStep(SvfChannelState& st, double x, const FilterContext& c) {
-    if (c.g < kMinCoefficient) {
-        return x;
-    }
-    const double q = c.fourPole ? 0.7 + 15.0 * c.r : 0.7 + 49.0 * c.r;
-    const double k = 1.0 / std::max(q, 0.1);
+void AdvanceSvfDrift(SvfChannelState& st) {
     DriftWalk(st.rng, st.drift1);
     DriftWalk(st.rng, st.drift2);
-    const double G = c.g / (1.0 + c.g);
-    SvfOutputs out = SvfStage<SSaturation>(st, 0, x, G * (1.0 + kDriftDepth * st.drift1), k);
-    if (c.fourPole) {
-        out = SvfStage<SSaturation>(st, 1, out.lp, G * (1.0 + kDriftDepth * st.drift2), k);
+}
+
+template <class V>
+V SFilterStep(const Lanes<SvfChannelState, V>& lanes, V x, V g, V r, bool fourPole) {
+    const V q = fourPole ? 0.7 + 15.0 * r : 0.7 + 49.0 * r;
+    const V k = 1.0 / Max(q, 0.1);
+    lanes.ForEach(AdvanceSvfDrift);
+    const V G = g / (1.0 + g);
+    const V gp1 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift1));
+    SvfOutputs<V> out = SvfStage<SSaturation>(lanes, 0, x, gp1, k);
+    if (fourPole) {
+        const V gp2 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift2));
+        out = SvfStage<SSaturation>(lanes, 1, out.lp, gp2, k);
     }
     return out.lp + 0.15 * out.bp;
 }
 
-double WFilterStep(SvfChannelState& st, double x, const FilterContext& c) {
-    if (c.g < kMinCoefficient) {
-        return x;
-    }
-    const double k = 2.0 * (1.0 - std::min(c.r, 0.99));
-    DriftWalk(st.rng, st.drift1);
-    DriftWalk(st.rng, st.drift2);
-    const double G = c.g / (1.0 + c.g);
-    const SvfOutputs first =
-        SvfStage<WSaturation>(st, 0, x, G * (1.0 + kDriftDepth * st.drift1), k);
-    if (c.poles <= 2) {
+template <class V>
+V WFilterStep(const Lanes<SvfChannelState, V>& lanes, V x, V g, V r, int poles) {
+    const V k = 2.0 * (1.0 - Min(r, 0.99));
+    lanes.ForEach(AdvanceSvfDrift);
+    const V G = g / (1.0 + g);
+    const V gp1 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift1));
+    const SvfOutputs<V> first = SvfStage<WSaturation>(lanes, 0, x, gp1, k);
+    if (poles <= 2) {
         return first.lp;
     }
-    const SvfOutputs second =
-        SvfStage<WSaturation>(st, 1, first.lp, G * (1.0 + kDriftDepth * st.drift2), k);
+    const V gp2 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift2));
+    const SvfOutputs<V> second = SvfStage<WSaturation>(lanes, 1, first.lp, gp2, k);
     return 0.7 * second.lp;
+}
+
+// One model step on one channel or both; g must be at least kMinCoefficient in every lane.
+template <class V>
+V ModelStep(int model, const Lanes<LadderChannelState, V>& ladder,
+            const Lanes<SvfChannelState, V>& svf, V x, V g, V r, int poles, bool fourPole) {
+    switch (model) {
+        case kMFilter:
+            return LadderStep<MLadder>(ladder, x, g, r, poles);
+        case kSFilter:
+            return SFilterStep(svf, x, g, r, fourPole);
+        case kPFilter:
+            return LadderStep<PLadder>(ladder, x, g, r, poles);
+        default:
+            return WFilterStep(svf, x, g, r, poles);
+    }
+}
+
+template <class V>
+V ApplyModelDriveT(int model, V x, double d) {
+    switch (model) {
+        case kMFilter:
+            return d * TableTanh((8.0 * d + 1.0) * x) + (1.0 - d) * x;
+        case kSFilter:
+            return x / (Abs(x) * d * 1.5 + 1.0);
+        case kPFilter:
+            return d * (TableTanh((5.0 * d + 1.0) * x) + 0.1 * d * x) + (1.0 - d) * x;
+        case kWFilter:
+            return d * Clamp((8.0 * d + 1.0) * x, -0.6, 0.6) + (1.0 - d) * x;
+        default:
+            return x;
+    }
 }
 
 template <class State>
@@ -191,19 +314,12 @@ void DriftWalk(uint32_t& rng, double& drift) {
     drift = n * 1e-6 - drift * 1e-5 + drift;
 }
 
-double ApplyModelDrive(int model, double x, double d) {
-    switch (model) {
-        case kMFilter:
-            return d * TableTanh((8.0 * d + 1.0) * x) + (1.0 - d) * x;
-        case kSFilter:
-            return x / (std::fabs(x) * d * 1.5 + 1.0);
-        case kPFilter:
-            return d * (TableTanh((5.0 * d + 1.0) * x) + 0.1 * d * x) + (1.0 - d) * x;
-        case kWFilter:
-            return d * std::clamp((8.0 * d + 1.0) * x, -0.6, 0.6) + (1.0 - d) * x;
-        default:
-            return x;
-    }
+double ApplyModelDrive(int model, double x, double drive) {
+    return ApplyModelDriveT(model, x, drive);
+}
+
+DoublePair ApplyModelDrive(int model, DoublePair x, double drive) {
+    return ApplyModelDriveT(model, x, drive);
 }
 
 FilterModels::FilterModels() {
@@ -217,31 +333,47 @@ FilterModels::FilterModels() {
 
 double FilterModels::ProcessFilterSample(int model, double x, const FilterContext& context) {
     const int ch = context.channel;
-    if (ch < 0 || ch >= kChannels) {
+    if (ch < 0 || ch >= kChannels || model < 0 || model >= kNumFilterModels) {
         return x;
     }
-    double y = 0.0;
-    switch (model) {
-        case kMFilter:
-            y = LadderStep<MLadder>(Ladder(model, ch), x, context);
-            break;
-        case kSFilter:
-            y = SFilterStep(Svf(model, ch), x, context);
-            break;
-        case kPFilter:
-            y = LadderStep<PLadder>(Ladder(model, ch), x, context);
-            break;
-        case kWFilter:
-            y = WFilterStep(Svf(model, ch), x, context);
-            break;
-        default:
-            return x;
+    if (context.g < kMinCoefficient) {
+        return x;
     }
-    if (!std::isfinite(y)) {
-        ResetModelChannel(model, ch);
-        return 0.0;
+    const Lanes<LadderChannelState, double> ladder(Ladder(model, ch));
+    const Lanes<SvfChannelState, double> svf(Svf(model, ch));
+    const double y =
+        ModelStep(model, ladder, svf, x, context.g, context.r, context.poles, context.fourPole);
+    return GuardResult(model, ch, y);
+}
+
+DoublePair FilterModels::ProcessFilterPair(int model, DoublePair x, DoublePair g, DoublePair r,
+                                           int poles, bool fourPole) {
+    if (model < 0 || model >= kNumFilterModels) {
+        return x;
     }
-    return y;
+    if (Any(g < DoublePair(kMinCoefficient))) {
+        FilterContext left{0, g.Lane0(), r.Lane0(), poles, fourPole};
+        FilterContext right{1, g.Lane1(), r.Lane1(), poles, fourPole};
+        const double y0 = ProcessFilterSample(model, x.Lane0(), left);
+        return {y0, ProcessFilterSample(model, x.Lane1(), right)};
+    }
+    const Lanes<LadderChannelState, DoublePair> ladder(Ladder(model, 0), Ladder(model, 1));
+    const Lanes<SvfChannelState, DoublePair> svf(Svf(model, 0), Svf(model, 1));
+    const DoublePair y = ModelStep(model, ladder, svf, x, g, r, poles, fourPole);
+    const double y0 = y.Lane0();
+    const double y1 = y.Lane1();
+    if (std::isfinite(y0) && std::isfinite(y1)) {
+        return y;
+    }
+    return {GuardResult(model, 0, y0), GuardResult(model, 1, y1)};
+}
+
+double FilterModels::GuardResult(int model, int channel, double y) {
+    if (std::isfinite(y)) {
+        return y;
+    }
+    ResetModelChannel(model, channel);
+    return 0.0;
 }
 
 void FilterModels::ResetChannel(int channel) {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "DoublePair.h"
+
 namespace quendaris {
 
 // Model indices as the Model parameter numbers them.
@@ -41,6 +43,8 @@ void DriftWalk(uint32_t& rng, double& drift);
 
 // The drive curve of a model; drive is 0 … 1. Identity at drive 0 and for unknown models.
 double ApplyModelDrive(int model, double x, double drive);
+// Both channels at once, lane for lane identical to the single-channel form.
+DoublePair ApplyModelDrive(int model, DoublePair x, double drive);
 
 // States of all four models for two channels, and the per-sample filter step.
 class FilterModels {
@@ -52,6 +56,9 @@ class FilterModels {
     // One step of the given model on context.channel; unknown models return x. A non-finite
     // result clears that model's state on that channel and yields 0.
     double ProcessFilterSample(int model, double x, const FilterContext& context);
+    // Channel 0 in lane 0 and channel 1 in lane 1 together; identical to two single steps.
+    DoublePair ProcessFilterPair(int model, DoublePair x, DoublePair g, DoublePair r, int poles,
+                                 bool fourPole);
 
     // Zeroes every model's state on one channel; the drift generators keep their position.
     void ResetChannel(int channel);
@@ -72,6 +79,8 @@ class FilterModels {
     static int LadderSlot(int model) { return model == kPFilter ? 1 : 0; }
     static int SvfSlot(int model) { return model == kWFilter ? 1 : 0; }
     void ResetModelChannel(int model, int channel);
+    // Non-finite results clear the model's state on that channel and become 0.
+    double GuardResult(int model, int channel, double y);
 
     LadderChannelState ladder_[2][kChannels];
     SvfChannelState svf_[2][kChannels];

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "DoublePair.h"
+
 namespace quendaris {
 
 // Process-wide lookup of tanh and log(cosh) on [0, 16], filled during static initialisation and
@@ -64,20 +66,51 @@ inline double PadeTanh(double x) {
     return TableTanh(x);
 }
 
+// Both channels: the rational form in lock-step, table lookups lane by lane.
+inline DoublePair TableTanh(DoublePair x) {
+    return PerLane(x, [](double a) { return TableTanh(a); });
+}
+inline DoublePair TableLogCosh(DoublePair x) {
+    return PerLane(x, [](double a) { return TableLogCosh(a); });
+}
+inline DoublePair PadeTanh(DoublePair x) {
+    const DoublePair x2 = x * x;
+    DoublePair y = x * (x2 + 27.0) / (9.0 * x2 + 27.0);
+    const PairMask outside = NotLess(Abs(x), 1.5);
+    if (Any(outside)) {
+        y = Select(outside, TableTanh(x), y);
+    }
+    return y;
+}
+
+template <class V>
 struct AdaaResult {
-    double value;  // mean of tanh over [vPrev, v]
-    double slope;  // derivative of value with respect to v
+    V value;  // mean of tanh over [vPrev, v]
+    V slope;  // derivative of value with respect to v
 };
 
-// First-order antiderivative anti-aliasing of tanh between the previous and the current argument.
-inline AdaaResult AdaaTanh(double v, double vPrev) {
-    const double delta = v - vPrev;
-    if (std::fabs(delta) < 1e-5) {
-        const double e = TableTanh(v);
-        return {e, 1.0 - e * e};
+// First-order antiderivative anti-aliasing of tanh between the previous and the current
+// argument; logCoshPrev is TableLogCosh(vPrev), which callers keep across iterations.
+template <class V>
+AdaaResult<V> AdaaTanh(V v, V vPrev, V logCoshPrev) {
+    const V delta = v - vPrev;
+    const auto close = Abs(delta) < V(1e-5);
+    const V t = TableTanh(v);
+    const V closeSlope = 1.0 - t * t;
+    if (All(close)) {
+        return {t, closeSlope};
     }
-    const double d = TableLogCosh(v) - TableLogCosh(vPrev);
-    return {d / delta, (TableTanh(v) * delta - d) / (delta * delta)};
+    const V d = TableLogCosh(v) - logCoshPrev;
+    AdaaResult<V> r{d / delta, (t * delta - d) / (delta * delta)};
+    if (Any(close)) {
+        r.value = Select(close, t, r.value);
+        r.slope = Select(close, closeSlope, r.slope);
+    }
+    return r;
+}
+
+inline AdaaResult<double> AdaaTanh(double v, double vPrev) {
+    return AdaaTanh(v, vPrev, TableLogCosh(vPrev));
 }
 
 }  // namespace quendaris

@@ -66,7 +66,7 @@ TEST(PadeTanh, CloseToTanhForSmallSignals) {
 
 TEST(AdaaTanh, EqualArgumentsGiveTanhAndItsSlope) {
     for (double v : {-2.0, -0.1, 0.0, 0.7, 5.0}) {
-        const AdaaResult r = AdaaTanh(v, v);
+        const auto r = AdaaTanh(v, v);
         EXPECT_EQ(r.value, TableTanh(v));
         EXPECT_EQ(r.slope, 1.0 - TableTanh(v) * TableTanh(v));
     }
@@ -79,7 +79,7 @@ TEST(AdaaTanh, AveragesTanhOverTheStep) {
     const double slope =
         (std::tanh(b) * (b - a) - (std::log(std::cosh(b)) - std::log(std::cosh(a)))) /
         ((b - a) * (b - a));
-    const AdaaResult r = AdaaTanh(b, a);
+    const auto r = AdaaTanh(b, a);
     EXPECT_NEAR(r.value, mean, 1e-9);
     EXPECT_NEAR(r.slope, slope, 1e-8);
     EXPECT_GT(r.value, std::tanh(a));
