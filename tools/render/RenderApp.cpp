@@ -26,7 +26,13 @@ struct Source {
     std::string description;
 };
 
-Source LoadSource(RenderOptions& options) {
+std::string Hz(double rate) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%g Hz", rate);
+    return text;
+}
+
+Source LoadSource(const RenderOptions& options) {
     if (!options.inputPath) {
         const double rate = options.sampleRate.value_or(kDemoDefaultRate);
         return {{GenerateDemoSignal(rate), FloatWavFormat()}, "the built-in demo"};
@@ -34,12 +40,9 @@ Source LoadSource(RenderOptions& options) {
     Source source{ReadAudioFile(*options.inputPath), "\"" + *options.inputPath + "\""};
     const double fileRate = source.loaded.audio.sampleRate;
     if (options.sampleRate && *options.sampleRate != fileRate) {
-        char message[256];
-        std::snprintf(message, sizeof(message),
-                      "\"%s\" is at %g Hz but --rate asks for %g Hz; convert the file first "
-                      "(no resampling here) or leave out --rate",
-                      options.inputPath->c_str(), fileRate, *options.sampleRate);
-        throw UsageError(message);
+        throw UsageError("\"" + *options.inputPath + "\" is at " + Hz(fileRate) +
+                         " but --rate asks for " + Hz(*options.sampleRate) +
+                         "; convert the file first (no resampling here) or leave out --rate");
     }
     return source;
 }
@@ -180,6 +183,9 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out, std:
         return kExitUsage;
     } catch (const std::exception& error) {
         err << kProgram << ": " << error.what() << "\n";
+        return kExitFailure;
+    } catch (...) {
+        err << kProgram << ": rendering failed for an unknown reason\n";
         return kExitFailure;
     }
 }
