@@ -203,7 +203,7 @@ std::string UsageText(const std::string& programName) {
            "  -o, --output PATH       file to write (written to a temporary file, then renamed)\n"
            "  --set NAME=VALUE        set a parameter, by value or display text\n"
            "                          (e.g. Cutoff=800, Model=P-Filter, Poles=4-Pole)\n"
-           "  --ramp NAME=FROM:TO     automate a parameter linearly over the input ; a point is\n"
+           "  --ramp NAME=FROM:TO     automate a parameter linearly over the input; a point is\n"
            "                          sent at every block end, and the tail holds TO\n"
            "  --bypass                render with the plug-in bypassed (same as --set Bypass=On;\n"
            "                          a parameter can also be named by its id, e.g. --set 8=On)\n"
