@@ -4,6 +4,9 @@
 #include "TestSignals.h"
 
 #include <sndfile.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
@@ -154,6 +157,25 @@ TEST_F(Command, ListShowsEveryParameterWithRangesAndTexts) {
                                  "Off, On", "-24 to 24", "dB", "host bypass"}) {
         EXPECT_NE(outcome.out.find(expected), std::string::npos) << expected << "\n" << outcome.out;
     }
+}
+
+TEST_F(Command, TheProgramItselfExitsWithTwoOnBadValues) {
+    const std::string command = std::string("'") + QUENDARIS_RENDER_EXE + "' '" + Input() +
+                                "' -o '" + Output() + "' --set Cutoff=loud 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_FALSE(OutputExists());
+}
+
+TEST_F(Command, TheProgramItselfRendersTheDemo) {
+    const auto wav = folder.File("demo.wav");
+    const std::string command =
+        std::string("'") + QUENDARIS_RENDER_EXE + "' -o '" + wav + "' >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadAudioFile(wav).audio.FrameCount(), 384000u);
 }
 
 TEST_F(Command, BypassFlagRendersTheInputUnchanged) {
