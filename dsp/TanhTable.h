@@ -66,11 +66,45 @@ inline double PadeTanh(double x) {
     return TableTanh(x);
 }
 
-// Both channels: the rational form in lock-step, table lookups lane by lane.
+namespace tanh_table {
+#if QUENDARIS_PAIR_SSE2
+// Interpolate() for two arguments below the table range at once, lane for lane identical.
+inline DoublePair InterpolatePair(const double* values, DoublePair a) {
+    const __m128d b = _mm_mul_pd(a.v, _mm_set1_pd(kScale));
+    const __m128i index = _mm_cvttpd_epi32(b);
+    const int i0 = _mm_cvtsi128_si32(index);
+    const int i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
+    const DoublePair t = _mm_sub_pd(b, _mm_cvtepi32_pd(index));
+    const DoublePair p0(i0 > 0 ? values[i0 - 1] : 0.0, i1 > 0 ? values[i1 - 1] : 0.0);
+    const DoublePair p1(values[i0], values[i1]);
+    const DoublePair p2(values[i0 + 1], values[i1 + 1]);
+    const DoublePair p3(values[i0 + 2], values[i1 + 2]);
+    return ((((p1 - p2) * 1.5 + (p3 - p0) * 0.5) * t + (p0 - 2.5 * p1 + 2.0 * p2 - 0.5 * p3)) * t +
+            (p2 - p0) * 0.5) *
+               t +
+           p1;
+}
+#endif
+}  // namespace tanh_table
+
+// Both channels: lookups and the rational form in lock-step.
 inline DoublePair TableTanh(DoublePair x) {
+#if QUENDARIS_PAIR_SSE2
+    const DoublePair a = Abs(x);
+    if (!Any(NotLess(a, tanh_table::kRange))) {
+        const DoublePair v = tanh_table::InterpolatePair(tanh_table::tanhValues, a);
+        return Select(DoublePair(0.0) < x, v, -v);
+    }
+#endif
     return PerLane(x, [](double a) { return TableTanh(a); });
 }
 inline DoublePair TableLogCosh(DoublePair x) {
+#if QUENDARIS_PAIR_SSE2
+    const DoublePair a = Abs(x);
+    if (!Any(NotLess(a, tanh_table::kRange))) {
+        return tanh_table::InterpolatePair(tanh_table::logCoshValues, a);
+    }
+#endif
     return PerLane(x, [](double a) { return TableLogCosh(a); });
 }
 inline DoublePair PadeTanh(DoublePair x) {
