@@ -52,8 +52,13 @@ struct FilterEngine::BlockSettings {
 FilterEngine::FilterEngine()
     : dryDelayLines_(FilterModels::kChannels, std::vector<float>(kDryLineCapacity, 0.0f)),
       dryDelayPositions_(FilterModels::kChannels, 0) {
+    AllocateChunkBuffers();
+}
+
+void FilterEngine::AllocateChunkBuffers() {
+    oversampled_.assign(kFactor * chunkFrames_, 0.0);
+    oversampledPairs_.assign(kFactor * chunkFrames_, DoublePair(0.0));
     for (int ch = 0; ch < FilterModels::kChannels; ++ch) {
-        oversampled_[ch].assign(kFactor * chunkFrames_, 0.0);
         dryCopies_[ch].assign(chunkFrames_, 0.0);
         discard_[ch].assign(chunkFrames_, 0.0);
     }
@@ -65,11 +70,7 @@ void FilterEngine::Reset(double sampleRate, int numOutputChannels, int maxBlockF
     const int n = std::max(1, numOutputChannels);
 
     chunkFrames_ = std::clamp(maxBlockFrames, kDefaultChunkFrames, kMaxChunkFrames);
-    for (int ch = 0; ch < FilterModels::kChannels; ++ch) {
-        oversampled_[ch].assign(kFactor * chunkFrames_, 0.0);
-        dryCopies_[ch].assign(chunkFrames_, 0.0);
-        discard_[ch].assign(chunkFrames_, 0.0);
-    }
+    AllocateChunkBuffers();
     const int lines = std::max(n, FilterModels::kChannels);
     dryDelayLines_.assign(lines, std::vector<float>(kDryLineCapacity, 0.0f));
     dryDelayPositions_.assign(lines, 0);
@@ -168,12 +169,19 @@ void FilterEngine::ProcessChunk(const BlockSettings& settings, const double* con
         for (int k = 0; k < nFrames; ++k) {
             dry[k] = in != nullptr ? SafeSample(in[offset + k]) : 0.0;
         }
-        upsampler_.Upsample(dry, oversampled_[ch].data(), ch, nFrames);
         wet[ch] = outputs[ch] != nullptr ? outputs[ch] + offset : discard_[ch].data();
     }
-    FilterOversampled(settings, nProc, kFactor * nFrames);
+    if (nProc == 2) {
+        upsampler_.UpsamplePair(dryCopies_[0].data(), dryCopies_[1].data(),
+                                oversampledPairs_.data(), nFrames);
+        FilterPairs(settings, kFactor * nFrames);
+        downsampler_.DownsamplePair(oversampledPairs_.data(), wet[0], wet[1], nFrames);
+    } else if (nProc == 1) {
+        upsampler_.Upsample(dryCopies_[0].data(), oversampled_.data(), 0, nFrames);
+        FilterSingle(settings, kFactor * nFrames);
+        downsampler_.Downsample(oversampled_.data(), wet[0], 0, nFrames);
+    }
     for (int ch = 0; ch < nProc; ++ch) {
-        downsampler_.Downsample(oversampled_[ch].data(), wet[ch], ch, nFrames);
         const double* dry = dryCopies_[ch].data();
         for (int k = 0; k < nFrames; ++k) {
             wet[ch][k] = MixWithDelayedDry(ch, wet[ch][k], dry[k], settings);
@@ -194,36 +202,44 @@ void FilterEngine::ProcessChunk(const BlockSettings& settings, const double* con
     FeedAnalyser(wet, nProc, nFrames);
 }
 
-void FilterEngine::FilterOversampled(const BlockSettings& s, int nProc, int nOversampled) {
-    const double crossfadeStep = 1.0 / (4.0 * sampleRate_ * kCrossfadeSeconds);
-    const double cutoffScale = 1.0 + 0.2 * s.u;
-    const double wobbleStep = 0.01 * (1.0 + 0.5 * s.u);
+double FilterEngine::NextCoefficient(const BlockSettings& s) {
+    smoothedCutoff_ = smoothedCutoff_ + kCutoffGlide * (s.cutoff - smoothedCutoff_);
+    wobblePhase_ = wobblePhase_ + 0.01 * (1.0 + 0.5 * s.u);
+    const double t = std::tan(kPi * smoothedCutoff_ * (1.0 + 0.2 * s.u) *
+                              (1.0 + 0.0005 * std::sin(wobblePhase_)) / (4.0 * sampleRate_));
+    return std::clamp(t, 1e-12, 10.0);
+}
+
+void FilterEngine::AdvanceCrossfade() {
+    if (crossfadeProgress_ < 1.0) {
+        crossfadeProgress_ = crossfadeProgress_ + 1.0 / (4.0 * sampleRate_ * kCrossfadeSeconds);
+        if (crossfadeProgress_ > 1.0) {
+            crossfadeProgress_ = 1.0;
+        }
+    }
+}
+
+void FilterEngine::FilterPairs(const BlockSettings& s, int nOversampled) {
+    // A slight left/right mismatch widens the image.
+    const DoublePair channelScale(0.999, 1.001);
+    DoublePair g;
+    for (int j = 0; j < nOversampled; ++j) {
+        if (j % kFactor == 0) {
+            g = channelScale * NextCoefficient(s);
+        }
+        oversampledPairs_[j] = FilterStep(s, s.inputGain * oversampledPairs_[j], g);
+        AdvanceCrossfade();
+    }
+}
+
+void FilterEngine::FilterSingle(const BlockSettings& s, int nOversampled) {
     double g = 0.0;
     for (int j = 0; j < nOversampled; ++j) {
         if (j % kFactor == 0) {
-            smoothedCutoff_ = smoothedCutoff_ + kCutoffGlide * (s.cutoff - smoothedCutoff_);
-            wobblePhase_ = wobblePhase_ + wobbleStep;
-            const double t =
-                std::tan(kPi * smoothedCutoff_ * cutoffScale *
-                         (1.0 + 0.0005 * std::sin(wobblePhase_)) / (4.0 * sampleRate_));
-            g = std::clamp(t, 1e-12, 10.0);
+            g = 0.999 * NextCoefficient(s);
         }
-        if (nProc == 2) {
-            const DoublePair x = s.inputGain * DoublePair(oversampled_[0][j], oversampled_[1][j]);
-            // A slight left/right mismatch widens the image.
-            const DoublePair y = FilterStep(s, x, DoublePair(0.999, 1.001) * g);
-            oversampled_[0][j] = y.Lane0();
-            oversampled_[1][j] = y.Lane1();
-        } else if (nProc == 1) {
-            const double x = s.inputGain * oversampled_[0][j];
-            oversampled_[0][j] = FilterStep(s, x, 0.999 * g);
-        }
-        if (crossfadeProgress_ < 1.0) {
-            crossfadeProgress_ = crossfadeProgress_ + crossfadeStep;
-            if (crossfadeProgress_ > 1.0) {
-                crossfadeProgress_ = 1.0;
-            }
-        }
+        oversampled_[j] = FilterStep(s, s.inputGain * oversampled_[j], g);
+        AdvanceCrossfade();
     }
 }
 

@@ -76,7 +76,12 @@ class FilterEngine {
                       int nFrames) const;
     void ProcessChunk(const BlockSettings& settings, const double* const* inputs,
                       double* const* outputs, int numChannels, int offset, int nFrames);
-    void FilterOversampled(const BlockSettings& settings, int nProc, int nOversampled);
+    void AllocateChunkBuffers();
+    // Smooths the cutoff for one host frame and returns the pre-warped coefficient.
+    double NextCoefficient(const BlockSettings& settings);
+    void AdvanceCrossfade();
+    void FilterPairs(const BlockSettings& settings, int nOversampled);
+    void FilterSingle(const BlockSettings& settings, int nOversampled);
     // Drive, filter and crossfade of one 4x sample, for channel 0 alone or both channels.
     template <class V>
     V FilterStep(const BlockSettings& settings, V x, V g);
@@ -93,7 +98,8 @@ class FilterEngine {
     Oversampler upsampler_;
     Oversampler downsampler_;
     int chunkFrames_ = kDefaultChunkFrames;
-    std::vector<double> oversampled_[FilterModels::kChannels];
+    std::vector<DoublePair> oversampledPairs_;  // 4x stream of channels 0 and 1 together
+    std::vector<double> oversampled_;           // 4x stream of a lone channel 0
     std::vector<double> dryCopies_[FilterModels::kChannels];
     std::vector<double> discard_[FilterModels::kChannels];  // stands in for unconnected outputs
     std::vector<std::vector<float>> dryDelayLines_;

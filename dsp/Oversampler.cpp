@@ -126,4 +126,73 @@ void Oversampler::Downsample(const double* in, double* out, int channel, int nFr
     }
 }
 
+void Oversampler::UpsamplePair(const double* in0, const double* in1, DoublePair* out, int nFrames) {
+    const double* k = kernel_.data();
+    // window[m] is the input pair m frames back.
+    DoublePair window[kPhaseTaps + 1];
+    for (int m = 1; m <= kPhaseTaps; ++m) {
+        window[m] = DoublePair(history_[0][kPhaseTaps - m], history_[1][kPhaseTaps - m]);
+    }
+    for (int i = 0; i < nFrames; ++i) {
+        window[0] = DoublePair(in0[i], in1[i]);
+        DoublePair* o = out + kFactor * i;
+        DoublePair acc = 0.0;
+        for (int m = 1; m < kPhaseTaps; ++m) {
+            acc = acc + k[4 * m] * window[m];
+        }
+        o[0] = static_cast<double>(kFactor) * acc;
+        for (int p = 1; p < kFactor; ++p) {
+            acc = 0.0;
+            for (int m = 0; m < kPhaseTaps; ++m) {
+                acc = acc + k[p + 4 * m] * window[m];
+            }
+            o[p] = static_cast<double>(kFactor) * acc;
+        }
+        for (int m = kPhaseTaps; m > 0; --m) {
+            window[m] = window[m - 1];
+        }
+    }
+    for (int m = 1; m <= kPhaseTaps; ++m) {
+        history_[0][kPhaseTaps - m] = window[m].Lane0();
+        history_[1][kPhaseTaps - m] = window[m].Lane1();
+    }
+}
+
+void Oversampler::DownsamplePair(const DoublePair* in, double* out0, double* out1, int nFrames) {
+    const int n = kFactor * nFrames;
+    const double* k = kernel_.data();
+    const int edge = std::min(nFrames, kHistory / kFactor);
+    for (int i = 0; i < edge; ++i) {
+        DoublePair acc = 0.0;
+        for (int t = 1; t < kTaps - 1; ++t) {
+            const int m = kFactor * i - t;
+            const DoublePair x =
+                m < 0 ? DoublePair(history_[0][kHistory + m], history_[1][kHistory + m]) : in[m];
+            acc = acc + k[t] * x;
+        }
+        out0[i] = acc.Lane0();
+        out1[i] = acc.Lane1();
+    }
+    for (int i = edge; i < nFrames; ++i) {
+        const DoublePair* x = in + kFactor * i;
+        DoublePair acc = 0.0;
+        for (int t = 1; t < kTaps - 1; ++t) {
+            acc = acc + k[t] * x[-t];
+        }
+        out0[i] = acc.Lane0();
+        out1[i] = acc.Lane1();
+    }
+    // The last kHistory samples of (history, in), per channel.
+    double tail0[kHistory], tail1[kHistory];
+    for (int j = 0; j < kHistory; ++j) {
+        const int m = n - kHistory + j;
+        const DoublePair x =
+            m < 0 ? DoublePair(history_[0][kHistory + m], history_[1][kHistory + m]) : in[m];
+        tail0[j] = x.Lane0();
+        tail1[j] = x.Lane1();
+    }
+    std::copy(tail0, tail0 + kHistory, history_[0]);
+    std::copy(tail1, tail1 + kHistory, history_[1]);
+}
+
 }  // namespace quendaris

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "DoublePair.h"
+
 namespace quendaris {
 
 // One 4x FIR stage (interpolator or decimator) for up to two channels, with a 33-tap
@@ -22,6 +24,11 @@ class Oversampler {
     void Upsample(const double* in, double* out, int channel, int nFrames);
     // in: 4 * nFrames samples at the 4x rate; out: nFrames host samples.
     void Downsample(const double* in, double* out, int channel, int nFrames);
+
+    // Channels 0 and 1 together, lane for lane identical to the single-channel forms; the 4x
+    // stream is held as one pair (channel 0, channel 1) per sample.
+    void UpsamplePair(const double* in0, const double* in1, DoublePair* out, int nFrames);
+    void DownsamplePair(const DoublePair* in, double* out0, double* out1, int nFrames);
 
     void ClearHistory();
 
