@@ -504,6 +504,23 @@ TEST(Layouts, MonoLeavesSecondChannelStateAlone) {
     EXPECT_GT(test::Rms(out, 16, 256), 0.01);
 }
 
+TEST(Layouts, MonoOutputEqualsLeftChannelOfStereo) {
+    const Stereo in = Noise(3000, 0.9);
+    BlockParameters p = Params(kWFilter, 1500.0, 85.0);
+    p.drive = 50.0;
+    p.mix = 90.0;
+    const Stereo stereo = Render(p, in, 256);
+    FilterEngine mono;
+    mono.Reset(kFs, 1, 256);
+    std::vector<double> out(3000);
+    for (int offset = 0; offset < 3000; offset += 256) {
+        const double* ins[1] = {in.left.data() + offset};
+        double* outs[1] = {out.data() + offset};
+        mono.ProcessBlock(p, ins, outs, 1, std::min(256, 3000 - offset));
+    }
+    ExpectSameSignal(out, stereo.left);
+}
+
 TEST(Layouts, ThirdChannelCarriesItsInputWithDelayedDryMix) {
     FilterEngine engine;
     engine.Reset(kFs, 3, 128);

@@ -272,6 +272,49 @@ TEST(NonFiniteGuard, ClearsOnlyTheFailingModelAndChannel) {
     }
 }
 
+// Both channels in lock-step must reproduce each channel processed on its own, bit for bit.
+TEST(PairedChannels, MatchSingleChannelSteps) {
+    const std::vector<double> left = test::WhiteNoise(3000, 1.5, 4);
+    const std::vector<double> right = test::Saw(3000, 440.0, kRate, 0.9);
+    for (int model = 0; model < kNumFilterModels; ++model) {
+        for (int poles : {2, 4}) {
+            FilterModels paired, single;
+            for (int i = 0; i < 3000; ++i) {
+                const double g0 = 0.03 + 0.02 * std::sin(0.001 * i);
+                const double r0 = 0.9 + 0.3 * std::cos(0.002 * i);
+                const DoublePair y =
+                    paired.ProcessFilterPair(model, {left[i], right[i]}, {g0, 1.001 * g0},
+                                             {r0, 0.5 * r0}, poles, poles == 4);
+                const double y0 =
+                    single.ProcessFilterSample(model, left[i], {0, g0, r0, poles, poles == 4});
+                const double y1 = single.ProcessFilterSample(
+                    model, right[i], {1, 1.001 * g0, 0.5 * r0, poles, poles == 4});
+                ASSERT_EQ(y.Lane0(), y0) << model << " " << poles << " " << i;
+                ASSERT_EQ(y.Lane1(), y1) << model << " " << poles << " " << i;
+            }
+        }
+    }
+}
+
+TEST(PairedChannels, TinyCoefficientOnOneChannelOnly) {
+    FilterModels paired, single;
+    const DoublePair y =
+        paired.ProcessFilterPair(kMFilter, {0.3, 0.3}, {1e-11, 0.05}, {0.5, 0.5}, 4, true);
+    EXPECT_EQ(y.Lane0(), 0.3);
+    EXPECT_EQ(y.Lane1(), single.ProcessFilterSample(kMFilter, 0.3, {1, 0.05, 0.5, 4, true}));
+    EXPECT_EQ(paired.Ladder(kMFilter, 0).rng, 1337u);
+}
+
+TEST(PairedChannels, NonFiniteResultClearsOnlyItsChannel) {
+    FilterModels paired, single;
+    paired.Svf(kSFilter, 0).lpState[0] = std::numeric_limits<double>::infinity();
+    const DoublePair y =
+        paired.ProcessFilterPair(kSFilter, {0.2, 0.2}, {0.05, 0.05}, {0.4, 0.4}, 2, false);
+    EXPECT_EQ(y.Lane0(), 0.0);
+    EXPECT_EQ(paired.Svf(kSFilter, 0).lpState[0], 0.0);
+    EXPECT_EQ(y.Lane1(), single.ProcessFilterSample(kSFilter, 0.2, {1, 0.05, 0.4, 2, false}));
+}
+
 TEST(FilterModels, ResetChannelKeepsDriftGenerator) {
     FilterModels models;
     FilterContext c;
