@@ -7,6 +7,15 @@
 #define QUENDARIS_PAIR_SSE2 1
 #endif
 
+// For small helpers on the filters' serial critical path, where a call would add latency.
+#if defined(__GNUC__) || defined(__clang__)
+#define QUENDARIS_ALWAYS_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define QUENDARIS_ALWAYS_INLINE __forceinline
+#else
+#define QUENDARIS_ALWAYS_INLINE inline
+#endif
+
 namespace quendaris {
 
 // Two doubles, one per stereo channel, processed in lock-step. Every operation rounds each lane

@@ -126,7 +126,7 @@ struct AdaaResult {
 // First-order antiderivative anti-aliasing of tanh between the previous and the current
 // argument; logCoshPrev is TableLogCosh(vPrev), which callers keep across iterations.
 template <class V>
-AdaaResult<V> AdaaTanh(V v, V vPrev, V logCoshPrev) {
+QUENDARIS_ALWAYS_INLINE AdaaResult<V> AdaaTanh(V v, V vPrev, V logCoshPrev) {
     const V delta = v - vPrev;
     const auto close = Abs(delta) < V(1e-5);
     const V t = TableTanh(v);
