@@ -55,6 +55,41 @@ const char* ScanDecimal(const char* text, const char** numberStart) {
     return p;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// from_chars reports overflow and underflow alike; the decimal order of the number's first
+// significant digit tells them apart (out of range means it lies far beyond 0 either way).
+bool BeyondLargestRatherThanSmallest(const char* p, const char* end) {
+    long order = 0;
+    bool significant = false;
+    for (; p < end && IsDigit(*p); ++p) {
+        if (significant)
+            ++order;
+        else if (*p != '0')
+            significant = true;
+    }
+    if (p < end && *p == '.') {
+        for (++p; p < end && IsDigit(*p); ++p) {
+            if (significant)
+                continue;
+            --order;
+            significant = *p != '0';
+        }
+    }
+    long exponent = 0;
+    bool negativeExponent = false;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && (*p == '+' || *p == '-'))
+            negativeExponent = *p++ == '-';
+        for (; p < end && IsDigit(*p); ++p)
+            exponent = std::min(exponent * 10 + (*p - '0'), 100000L);
+    }
+    return order + (negativeExponent ? -exponent : exponent) >= 0;
+}
+
 double ParseDecimalPrefix(const char* text) {
     const char* start = nullptr;
     const char* end = ScanDecimal(text, &start);
@@ -67,7 +102,7 @@ double ParseDecimalPrefix(const char* text) {
     double value = 0.0;
     auto result = std::from_chars(start, end, value);
     if (result.ec == std::errc::result_out_of_range) {
-        value = HUGE_VAL;
+        value = BeyondLargestRatherThanSmallest(start, end) ? HUGE_VAL : 0.0;
     } else if (result.ec != std::errc()) {
         return 0.0;
     }

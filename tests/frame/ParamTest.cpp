@@ -154,6 +154,18 @@ TEST_F(ParamTest, NonNumberGivesZeroConfined) {
     EXPECT_EQ(P(1).ParseText(nullptr), 0.0);
 }
 
+TEST_F(ParamTest, TooSmallNumbersReadAsZeroTooLargeAsTheEnds) {
+    // Below the smallest double a typed number is zero, not an overflow to the top of the range.
+    EXPECT_EQ(P(3).ParseText("1e-400"), 0.0);
+    EXPECT_EQ(P(3).ParseText("-1e-400"), 0.0);
+    EXPECT_EQ(P(3).ParseText(("0." + std::string(400, '0') + "7").c_str()), 0.0);
+    EXPECT_EQ(P(0).ParseText("1e-400"), 20.0);
+    EXPECT_EQ(P(3).ParseText("1e400"), 24.0);
+    EXPECT_EQ(P(3).ParseText("-1e400"), -24.0);
+    EXPECT_EQ(P(3).ParseText(("1" + std::string(400, '0')).c_str()), 24.0);
+    EXPECT_EQ(P(3).ParseText(("0.0000001" + std::string(400, '0') + "e400 dB").c_str()), 24.0);
+}
+
 TEST_F(ParamTest, ParseRefusesNanAndInfinityWords) {
     EXPECT_EQ(P(1).ParseText("nan"), 0.0);
     EXPECT_EQ(P(0).ParseText("inf"), 20.0);
