@@ -13,7 +13,7 @@ namespace quendaris {
 struct BlockParameters {
     double cutoff = 1840.0;   // Hz, smoothed per frame inside the engine
     double resonance = 50.0;  // percent
-    double model = 0.0;       // 0 "M-Filter" … 3 "W-Filter", integer part used
+    double model = 0.0;       // 0 "M-Filter" … 3 "W-Filter": integer part, clamped
     double input = 0.0;       // dB
     double drive = 0.0;       // percent
     double mix = 100.0;       // percent wet
@@ -61,7 +61,6 @@ class FilterEngine {
     double SmoothedCutoff() const { return smoothedCutoff_; }
     double WobblePhase() const { return wobblePhase_; }
     const FilterModels& Models() const { return models_; }
-    FilterModels& Models() { return models_; }
     const Oversampler& Upsampler() const { return upsampler_; }
     const Oversampler& Downsampler() const { return downsampler_; }
     const SpectrumAnalyser& Analyser() const { return analyser_; }
