@@ -23,9 +23,18 @@ const PClassInfo2& EffectClassInfo() {
     return info;
 }
 
+// The SDK factory keeps the host context it is given (a Linux run loop) in a process-wide
+// reference. Dropping it with the factory keeps that reference from outliving the host, which
+// would otherwise release it during process exit, after the host has destroyed it.
+class ModuleFactory : public Steinberg::CPluginFactory {
+  public:
+    using CPluginFactory::CPluginFactory;
+    ~ModuleFactory() override { CPluginFactory::setHostContext(nullptr); }
+};
+
 Steinberg::CPluginFactory* CreateFactory() {
     static const PFactoryInfo factoryInfo(kVendor, "", "", PFactoryInfo::kUnicode);
-    auto* factory = new Steinberg::CPluginFactory(factoryInfo);
+    auto* factory = new ModuleFactory(factoryInfo);
     factory->registerClass(&EffectClassInfo(), &CreateEffectInstance, nullptr);
     return factory;
 }

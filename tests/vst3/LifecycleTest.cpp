@@ -45,11 +45,11 @@ TEST(Lifecycle, ManyCreateInitialiseTerminateCycles) {
 }
 
 TEST(Lifecycle, ReinitialisingTheSameInstanceRebuildsItsParameters) {
+    HostApplication host;
     Effect effect;
     ASSERT_TRUE(effect.Valid());
     for (int cycle = 0; cycle < 20; ++cycle) {
         ASSERT_EQ(effect.component->terminate(), kResultOk);
-        HostApplication host;
         ASSERT_EQ(effect.component->initialize(&host), kResultOk);
         ASSERT_EQ(effect.controller->getParameterCount(), 10);
         ASSERT_EQ(effect.component->getBusCount(kAudio, kOutput), 1);

@@ -11,7 +11,7 @@
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 #include "public.sdk/source/common/memorystream.h"
-#include "public.sdk/source/vst/hosting/hostclasses.h"
+#include "HostParts.h"
 #include "public.sdk/source/vst/hosting/module.h"
 #include "public.sdk/source/vst/hosting/parameterchanges.h"
 
@@ -40,44 +40,6 @@ std::string BundlePath();
 const VST3::Hosting::Module::Ptr& LoadedModule();
 const VST3::Hosting::PluginFactory& Factory();
 const VST3::Hosting::ClassInfo& EffectClass();
-
-// A host application whose name can be chosen, so host-specific behaviour can be reached.
-class NamedHost : public Steinberg::Vst::HostApplication {
-  public:
-    explicit NamedHost(std::u16string name) : name_(std::move(name)) {}
-    tresult PLUGIN_API getName(Steinberg::Vst::String128 name) override;
-
-  private:
-    std::u16string name_;
-};
-
-// Records every edit the plug-in sends towards the host.
-class RecordingHandler : public Steinberg::Vst::IComponentHandler,
-                         public Steinberg::Vst::IComponentHandler2 {
-  public:
-    struct Edit {
-        char kind;  // 'b' begin, 'p' perform, 'e' end, '{' group start, '}' group end
-        ParamID id;
-        ParamValue value;
-    };
-    std::vector<Edit> edits;
-    std::vector<int32> restarts;
-
-    tresult PLUGIN_API beginEdit(ParamID id) override;
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override;
-    tresult PLUGIN_API endEdit(ParamID id) override;
-    tresult PLUGIN_API restartComponent(int32 flags) override;
-    tresult PLUGIN_API setDirty(Steinberg::TBool) override { return Steinberg::kResultOk; }
-    tresult PLUGIN_API requestOpenEditor(Steinberg::FIDString) override {
-        return Steinberg::kResultOk;
-    }
-    tresult PLUGIN_API startGroupEdit() override;
-    tresult PLUGIN_API finishGroupEdit() override;
-
-    tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
-    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
-    Steinberg::uint32 PLUGIN_API release() override { return 1; }
-};
 
 // One instance of the effect, created through the factory and initialised with a host context.
 class Effect {
