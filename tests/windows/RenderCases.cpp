@@ -6,10 +6,16 @@
 
 namespace quendaris::test {
 
-const std::array<RenderCase, 2>& RenderCases() {
-    static const std::array<RenderCase, 2> cases = {{
-        {"defaults", {1840.0, 50.0, 0.0, 0.0, 0.0, 100.0, 0.0, 0.0, 0.0}},
-        {"driven", {700.0, 80.0, 2.0, 6.0, 45.0, 75.0, -3.0, 1.0, 0.0}},
+// Every model appears once. Settings where the filter is driven into chaotic self-oscillation
+// (W-Filter near full resonance) are left out: there a difference in the last bit of a library
+// function grows to full scale, so no two builds agree sample by sample.
+const std::array<RenderCase, 5>& RenderCases() {
+    static const std::array<RenderCase, 5> cases = {{
+        {"defaults", {1840.0, 50.0, 0.0, 0.0, 0.0, 100.0, 0.0, 0.0, 0.0}, 2, false},
+        {"driven", {700.0, 80.0, 2.0, 6.0, 45.0, 75.0, -3.0, 1.0, 0.0}, 2, false},
+        {"driven_32bit", {700.0, 80.0, 2.0, 6.0, 45.0, 75.0, -3.0, 1.0, 0.0}, 2, true},
+        {"mono", {3000.0, 60.0, 1.0, -6.0, 70.0, 90.0, 3.0, 0.0, 0.0}, 1, false},
+        {"steep", {2500.0, 40.0, 3.0, 3.0, 30.0, 100.0, -2.0, 1.0, 0.0}, 2, false},
     }};
     return cases;
 }
@@ -42,6 +48,11 @@ double TestSignal(int channel, int frame) {
     const bool burst = frame > 30000 && frame < 36000;
     const double loud = burst ? 1.5 * std::sin(2.0 * kPi * 440.0 * t) : 0.0;
     return tone + sweep + loud + 0.05 * Noise(channel, frame);
+}
+
+double HostInput(const RenderCase& renderCase, int channel, int frame) {
+    const double sample = TestSignal(channel, frame);
+    return renderCase.singlePrecision ? static_cast<float>(sample) : sample;
 }
 
 bool WriteSamples(const std::string& path, const std::vector<double>& samples) {

@@ -39,10 +39,18 @@ IPtr<Steinberg::MemoryStream> StateOf(const ParameterValues& values) {
     return stream;
 }
 
-// One instance driven as a host drives it: state, stereo buses, 64-bit processing.
+void Connect(Steinberg::Vst::AudioBusBuffers& bus, float** channels) {
+    bus.channelBuffers32 = channels;
+}
+void Connect(Steinberg::Vst::AudioBusBuffers& bus, double** channels) {
+    bus.channelBuffers64 = channels;
+}
+
+// One instance driven as a host drives it: state, buses, set-up, then the whole test signal.
 class HostedEffect {
   public:
-    explicit HostedEffect(Steinberg::IPluginFactory& factory) {
+    HostedEffect(Steinberg::IPluginFactory& factory, const RenderCase& renderCase)
+        : case_(renderCase) {
         Steinberg::PClassInfo info{};
         if (factory.getClassInfo(0, &info) != kResultOk)
             return;
@@ -62,20 +70,20 @@ class HostedEffect {
         component_->terminate();
     }
 
-    bool Start(const ParameterValues& values) {
+    bool Start() {
+        using namespace Steinberg::Vst;
         if (!processor_)
             return false;
-        if (component_->setState(StateOf(values)) != kResultOk)
+        if (component_->setState(StateOf(case_.values)) != kResultOk)
             return false;
-        Steinberg::Vst::SpeakerArrangement stereo = Steinberg::Vst::SpeakerArr::kStereo;
-        if (processor_->setBusArrangements(&stereo, 1, &stereo, 1) != kResultOk)
+        SpeakerArrangement buses = case_.channels == 1 ? SpeakerArr::kMono : SpeakerArr::kStereo;
+        if (processor_->setBusArrangements(&buses, 1, &buses, 1) != kResultOk)
             return false;
-        component_->activateBus(Steinberg::Vst::kAudio, Steinberg::Vst::kInput, 0, true);
-        component_->activateBus(Steinberg::Vst::kAudio, Steinberg::Vst::kOutput, 0, true);
-        Steinberg::Vst::ProcessSetup setup{Steinberg::Vst::kRealtime, Steinberg::Vst::kSample64,
-                                           kRenderBlockFrames, kRenderSampleRate};
-        if (processor_->canProcessSampleSize(Steinberg::Vst::kSample64) != kResultOk)
+        component_->activateBus(kAudio, kInput, 0, true);
+        component_->activateBus(kAudio, kOutput, 0, true);
+        if (processor_->canProcessSampleSize(SampleSize()) != kResultOk)
             return false;
+        ProcessSetup setup{kRealtime, SampleSize(), kRenderBlockFrames, kRenderSampleRate};
         if (processor_->setupProcessing(setup) != kResultOk)
             return false;
         if (component_->setActive(true) != kResultOk)
@@ -84,30 +92,40 @@ class HostedEffect {
         return true;
     }
 
-    // Interleaved output of the whole test signal, in host blocks.
+    // Interleaved output, empty when a block failed.
     std::vector<double> Render() {
-        std::vector<double> in[kRenderChannels], out[kRenderChannels];
-        double* inPointers[kRenderChannels];
-        double* outPointers[kRenderChannels];
+        return case_.singlePrecision ? RenderAs<float>() : RenderAs<double>();
+    }
+
+  private:
+    Steinberg::int32 SampleSize() const {
+        return case_.singlePrecision ? Steinberg::Vst::kSample32 : Steinberg::Vst::kSample64;
+    }
+
+    template <typename Sample>
+    std::vector<double> RenderAs() {
+        std::vector<Sample> in[kMaxRenderChannels], out[kMaxRenderChannels];
+        Sample* inPointers[kMaxRenderChannels];
+        Sample* outPointers[kMaxRenderChannels];
         std::vector<double> interleaved;
         for (int start = 0; start < kRenderFrames; start += kRenderBlockFrames) {
             const int frames = std::min(kRenderBlockFrames, kRenderFrames - start);
-            for (int c = 0; c < kRenderChannels; ++c) {
+            for (int c = 0; c < case_.channels; ++c) {
                 in[c].resize(frames);
-                out[c].assign(frames, 0.0);
+                out[c].assign(frames, Sample(0));
                 for (int i = 0; i < frames; ++i)
-                    in[c][i] = TestSignal(c, start + i);
+                    in[c][i] = static_cast<Sample>(HostInput(case_, c, start + i));
                 inPointers[c] = in[c].data();
                 outPointers[c] = out[c].data();
             }
             Steinberg::Vst::AudioBusBuffers inBus{}, outBus{};
-            inBus.numChannels = outBus.numChannels = kRenderChannels;
-            inBus.channelBuffers64 = inPointers;
-            outBus.channelBuffers64 = outPointers;
+            inBus.numChannels = outBus.numChannels = case_.channels;
+            Connect(inBus, inPointers);
+            Connect(outBus, outPointers);
             Steinberg::Vst::ParameterChanges noChanges;
             Steinberg::Vst::ProcessData data{};
             data.processMode = Steinberg::Vst::kRealtime;
-            data.symbolicSampleSize = Steinberg::Vst::kSample64;
+            data.symbolicSampleSize = SampleSize();
             data.numSamples = frames;
             data.numInputs = data.numOutputs = 1;
             data.inputs = &inBus;
@@ -116,13 +134,13 @@ class HostedEffect {
             if (processor_->process(data) != kResultOk)
                 return {};
             for (int i = 0; i < frames; ++i)
-                for (int c = 0; c < kRenderChannels; ++c)
+                for (int c = 0; c < case_.channels; ++c)
                     interleaved.push_back(out[c][i]);
         }
         return interleaved;
     }
 
-  private:
+    const RenderCase& case_;
     Steinberg::Vst::HostApplication host_;
     IPtr<IComponent> component_;
     IPtr<IAudioProcessor> processor_;
@@ -134,7 +152,7 @@ TEST_P(WindowsRender, MatchesTheBuildHostsFilterEngine) {
     const RenderCase& renderCase = GetParam();
     const std::vector<double> reference = ReadSamples(
         NarrowPathFromEnvironment("QUENDARIS_REFERENCE_DIR") + "/" + ReferenceFileName(renderCase));
-    ASSERT_EQ(reference.size(), static_cast<size_t>(kRenderFrames) * kRenderChannels)
+    ASSERT_EQ(reference.size(), static_cast<size_t>(kRenderFrames) * renderCase.channels)
         << "reference output missing";
 
     LoadedModule module;
@@ -146,8 +164,8 @@ TEST_P(WindowsRender, MatchesTheBuildHostsFilterEngine) {
 
     std::vector<double> output;
     {
-        HostedEffect effect(*factory);
-        ASSERT_TRUE(effect.Start(renderCase.values));
+        HostedEffect effect(*factory, renderCase);
+        ASSERT_TRUE(effect.Start());
         output = effect.Render();
     }
     ASSERT_EQ(output.size(), reference.size());

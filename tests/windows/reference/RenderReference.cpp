@@ -10,9 +10,10 @@
 
 namespace {
 
+using quendaris::test::kMaxRenderChannels;
 using quendaris::test::kRenderBlockFrames;
-using quendaris::test::kRenderChannels;
 using quendaris::test::kRenderFrames;
+using quendaris::test::RenderCase;
 
 quendaris::BlockParameters ToBlockParameters(const quendaris::test::ParameterValues& v) {
     quendaris::BlockParameters p;
@@ -28,30 +29,35 @@ quendaris::BlockParameters ToBlockParameters(const quendaris::test::ParameterVal
     return p;
 }
 
-std::vector<double> Render(const quendaris::test::RenderCase& renderCase) {
+std::vector<double> Render(const RenderCase& renderCase) {
+    const int channels = renderCase.channels;
     quendaris::FilterEngine engine;
-    engine.Reset(quendaris::test::kRenderSampleRate, kRenderChannels, kRenderBlockFrames);
+    engine.Reset(quendaris::test::kRenderSampleRate, channels, kRenderBlockFrames);
     const quendaris::BlockParameters params = ToBlockParameters(renderCase.values);
 
-    std::vector<double> in[kRenderChannels], out[kRenderChannels];
+    std::vector<double> in[kMaxRenderChannels], out[kMaxRenderChannels];
+    const double* inputs[kMaxRenderChannels];
+    double* outputs[kMaxRenderChannels];
     std::vector<double> interleaved;
-    interleaved.reserve(static_cast<size_t>(kRenderFrames) * kRenderChannels);
+    interleaved.reserve(static_cast<size_t>(kRenderFrames) * channels);
     for (int start = 0; start < kRenderFrames; start += kRenderBlockFrames) {
         const int frames = std::min(kRenderBlockFrames, kRenderFrames - start);
-        const double* inputs[kRenderChannels];
-        double* outputs[kRenderChannels];
-        for (int c = 0; c < kRenderChannels; ++c) {
+        for (int c = 0; c < channels; ++c) {
             in[c].resize(frames);
             out[c].assign(frames, 0.0);
             for (int i = 0; i < frames; ++i)
-                in[c][i] = quendaris::test::TestSignal(c, start + i);
+                in[c][i] = quendaris::test::HostInput(renderCase, c, start + i);
             inputs[c] = in[c].data();
             outputs[c] = out[c].data();
         }
-        engine.ProcessBlock(params, inputs, outputs, kRenderChannels, frames);
-        for (int i = 0; i < frames; ++i)
-            for (int c = 0; c < kRenderChannels; ++c)
-                interleaved.push_back(out[c][i]);
+        engine.ProcessBlock(params, inputs, outputs, channels, frames);
+        for (int i = 0; i < frames; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                const double sample = out[c][i];
+                interleaved.push_back(renderCase.singlePrecision ? static_cast<float>(sample)
+                                                                 : sample);
+            }
+        }
     }
     return interleaved;
 }
