@@ -277,6 +277,11 @@ void PluginProcessor::PrepareInputs(int offset, int nFrames) {
             route.scratchDirty = true;
             mInputPtrs[c] = scratch;
         } else {
+            // No host audio this block: an earlier block's samples must not replay.
+            if (route.scratchDirty) {
+                std::fill(route.scratch.begin(), route.scratch.end(), 0.0);
+                route.scratchDirty = false;
+            }
             mInputPtrs[c] = scratch;
         }
     }

@@ -222,6 +222,25 @@ TEST(ProcessorRouting, NullHostBuffersFallBackToScratch) {
     p.ProcessBuffers32(n);
 }
 
+TEST(ProcessorRouting, BlockWithoutInputBuffersReadsSilence) {
+    GainProcessor p(ConfigWith("1-1 2-2"));
+    const int n = 8;
+    p.SetBlockSize(n);
+    Connect(p, 2, 2);
+    std::vector<float> l(n, 0.5f), r(n, 0.75f), outL(n), outR(n);
+    float* ins[] = {l.data(), r.data()};
+    float* outs[] = {outL.data(), outR.data()};
+    p.AttachBuffers(kInput, 0, 2, ins, n);
+    p.AttachBuffers(kOutput, 0, 2, outs, n);
+    p.ProcessBuffers32(n);
+    EXPECT_EQ(outL[0], 1.0f);
+    // The channels stay connected, but this block brings no input audio at all.
+    p.AttachBuffers(kInput, 0, 2, static_cast<float**>(nullptr), n);
+    p.ProcessBuffers32(n);
+    EXPECT_EQ(outL, std::vector<float>(n, 0.0f));
+    EXPECT_EQ(outR, std::vector<float>(n, 0.0f));
+}
+
 TEST(ProcessorRouting, ZeroOrNegativeFramesDoNothing) {
     GainProcessor p(ConfigWith("2-2"));
     p.SetBlockSize(32);
