@@ -1,8 +1,6 @@
 // What a host sees when it loads the module and reads its factory.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <array>
 #include <cstring>
 #include <string>
@@ -11,6 +9,12 @@
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "vst3/ModuleLifetime.h"
+
+#if SMTG_OS_WINDOWS
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 using namespace Steinberg;
 using namespace quendaris::test;
@@ -111,9 +115,17 @@ TEST(ModuleFactory, UnicodeClassInfoMatchesTheEightBitForm) {
 
 TEST(ModuleFactory, SecondRequestReturnsTheSameFactoryWithAReference) {
     LoadedModule();
+    // A second handle on the already loaded library, to call its export directly.
+#if SMTG_OS_WINDOWS
+    HMODULE library = LoadLibraryA(QUENDARIS_TEST_LIBRARY);
+    ASSERT_NE(library, nullptr);
+    auto getFactory = reinterpret_cast<IPluginFactory* (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GetPluginFactory")));
+#else
     void* library = dlopen(QUENDARIS_TEST_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(library, nullptr);
     auto getFactory = reinterpret_cast<IPluginFactory* (*)()>(dlsym(library, "GetPluginFactory"));
+#endif
     ASSERT_NE(getFactory, nullptr);
 
     IPluginFactory* first = getFactory();
@@ -128,7 +140,11 @@ TEST(ModuleFactory, SecondRequestReturnsTheSameFactoryWithAReference) {
     EXPECT_EQ(countAfterSecond, countAfterFirst + 1);
     second->release();
     first->release();
+#if SMTG_OS_WINDOWS
+    FreeLibrary(library);
+#else
     dlclose(library);
+#endif
 }
 
 TEST(ModuleFactory, CreatesAnInstanceAnsweringTheProcessingInterfaces) {
