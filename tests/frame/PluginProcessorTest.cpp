@@ -122,9 +122,13 @@ TEST(ProcessorConfig, TransportDefaults) {
     EXPECT_EQ(t.tempo, 120.0);
     EXPECT_EQ(t.samplePos, -1.0);
     EXPECT_EQ(t.ppqPos, -1.0);
+    EXPECT_EQ(t.lastBar, -1.0);
+    EXPECT_EQ(t.cycleStart, -1.0);
+    EXPECT_EQ(t.cycleEnd, -1.0);
     EXPECT_EQ(t.numerator, 4);
     EXPECT_EQ(t.denominator, 4);
     EXPECT_FALSE(t.transportIsRunning);
+    EXPECT_FALSE(t.transportLoopEnabled);
 }
 
 // --- 64-bit and 32-bit routing --------------------------------------------------------------
@@ -367,6 +371,26 @@ TEST(ProcessorBypass, LatencyDelaysThePassThrough) {
     p.SetLatency(0);
     p.PassThroughBuffers64(6);
     EXPECT_EQ(out, in);
+}
+
+TEST(ProcessorBypass, LatencySetLaterDelaysBothChannelsAcrossBlocks) {
+    PluginProcessor p(ConfigWith("1-1 2-2"));
+    p.SetBlockSize(3);
+    p.SetLatency(2);
+    Connect(p, 2, 2);
+    std::vector<float> l = {1, 2, 3, 4, 5, 6, 7}, r = {10, 20, 30, 40, 50, 60, 70};
+    std::vector<float> outL(7), outR(7);
+    float* ins[] = {l.data(), r.data()};
+    float* outs[] = {outL.data(), outR.data()};
+    p.AttachBuffers(kInput, 0, 2, ins, 7);
+    p.AttachBuffers(kOutput, 0, 2, outs, 7);
+    p.PassThroughBuffers32(7);
+    EXPECT_EQ(outL, (std::vector<float>{0, 0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(outR, (std::vector<float>{0, 0, 10, 20, 30, 40, 50}));
+    // The last two samples come out first in the next block.
+    p.PassThroughBuffers32(7);
+    EXPECT_EQ(outL, (std::vector<float>{6, 7, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(outR, (std::vector<float>{60, 70, 10, 20, 30, 40, 50}));
 }
 
 TEST(ProcessorBypass, FlagIsStoredAsIs) {
