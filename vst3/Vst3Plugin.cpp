@@ -305,14 +305,12 @@ tresult PLUGIN_API Vst3Plugin::setParamNormalized(ParamID id, ParamValue value) 
     if (std::isnan(value))
         return kInvalidArgument;
     parameter->setNormalized(value);
-    if (id < kBypassParamId) {
-        if (Param* param = GetParam(static_cast<int>(id))) {
-            param->SetNormal(value);
-            OnParamChangeUI(static_cast<int>(id), kHost);
-            SendParamValueToEditor(static_cast<int>(id), value, true);
-        }
-    } else if (id == kProgramChangeParamId && NPresets() > 0) {
-        RecallPreset(static_cast<int>(std::round((NPresets() - 1) * value)));
+    // The audio side learns host values from process; here only the value and the editor follow.
+    const ParamValue normalized = parameter->getNormalized();
+    if (Param* param = id < kBypassParamId ? GetParam(static_cast<int>(id)) : nullptr) {
+        param->SetNormal(normalized);
+        OnParamChangeUI(static_cast<int>(id), kHost);
+        SendParamValueToEditor(static_cast<int>(id), normalized, true);
     }
     return kResultOk;
 }
