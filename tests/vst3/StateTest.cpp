@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -181,4 +182,55 @@ TEST_F(State, RandomGarbageNeverLeavesAParameterOutOfRange) {
         if (HasFatalFailure())
             return;
     }
+}
+
+namespace {
+
+// A host stream that hands out a few bytes per read and reports each read as failed.
+class GrudgingStream : public IBStream {
+  public:
+    explicit GrudgingStream(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
+    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override {
+        const int32 count =
+            std::min({numBytes, int32{10}, static_cast<int32>(bytes_.size()) - position_});
+        std::memcpy(buffer, bytes_.data() + position_, static_cast<size_t>(count));
+        position_ += count;
+        if (numBytesRead)
+            *numBytesRead = count;
+        return kResultFalse;
+    }
+    tresult PLUGIN_API write(void*, int32, int32*) override { return kNotImplemented; }
+    tresult PLUGIN_API seek(int64, int32, int64*) override { return kNotImplemented; }
+    tresult PLUGIN_API tell(int64* pos) override {
+        if (pos)
+            *pos = position_;
+        return kResultOk;
+    }
+    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+  private:
+    std::vector<char> bytes_;
+    int32 position_ = 0;
+};
+
+}  // namespace
+
+TEST(StateHosts, FailingReadsEndTheStateExceptUnderWaveLab) {
+    const auto stored = MakeState(kStored, 1);
+    Effect strict;
+    GrudgingStream first(stored);
+    EXPECT_EQ(strict.component->setState(&first), kResultFalse);
+    EXPECT_DOUBLE_EQ(strict.Plain(kParamCutoff), 500.0);    // the first piece arrived
+    EXPECT_DOUBLE_EQ(strict.Plain(kParamResonance), 50.0);  // the rest did not
+
+    NamedHost wavelab(u"WaveLab Pro 12");
+    Effect tolerant(&wavelab);
+    GrudgingStream second(stored);
+    EXPECT_EQ(tolerant.component->setState(&second), kResultOk);
+    EXPECT_EQ(tolerant.SaveState(), stored);
 }
