@@ -14,6 +14,18 @@ constexpr double kTolerance = 1e-6;
 constexpr int kMaxNewtonRounds = 3;
 constexpr double kDriftDepth = 0.2;
 
+// One draw of the drift generator: uniform in [-1, 1).
+double NextDriftNoise(uint32_t& rng) {
+    rng = 1664525u * rng + 1013904223u;
+    return 2.0 * (rng * 2.3283064365386963e-10) - 1.0;
+}
+
+// A slow random walk that leaks back towards 0.
+template <class V>
+V DriftStep(V drift, V noise) {
+    return noise * 1e-6 - drift * 1e-5 + drift;
+}
+
 // Access to the state of one channel (V = double) or of both channels in lock-step
 // (V = DoublePair).
 template <class State, class V>
@@ -27,10 +39,7 @@ class Lanes<State, double> {
     double LoadAt(double (State::*field)[2], int i) const { return (s_.*field)[i]; }
     void Store(double State::*field, double v) const { s_.*field = v; }
     void StoreAt(double (State::*field)[2], int i, double v) const { (s_.*field)[i] = v; }
-    template <class F>
-    void ForEach(F f) const {
-        f(s_);
-    }
+    double DrawNoise() const { return NextDriftNoise(s_.rng); }
 
   private:
     State& s_;
@@ -52,11 +61,7 @@ class Lanes<State, DoublePair> {
         (a_.*field)[i] = v.Lane0();
         (b_.*field)[i] = v.Lane1();
     }
-    template <class F>
-    void ForEach(F f) const {
-        f(a_);
-        f(b_);
-    }
+    DoublePair DrawNoise() const { return {NextDriftNoise(a_.rng), NextDriftNoise(b_.rng)}; }
 
   private:
     State& a_;
@@ -107,17 +112,19 @@ struct PLadder {
 template <class Model, class V>
 V LadderStep(const Lanes<LadderChannelState, V>& lanes, V x, V g, V rIn, int poles) {
     using S = LadderChannelState;
-    lanes.ForEach([](S& st) {
-        DriftWalk(st.rng, st.drift1);
-        DriftWalk(st.rng, st.drift2);
-        DriftWalk(st.rng, st.drift3);
-        DriftWalk(st.rng, st.drift4);
-    });
+    const V drift1 = DriftStep(lanes.Load(&S::drift1), lanes.DrawNoise());
+    const V drift2 = DriftStep(lanes.Load(&S::drift2), lanes.DrawNoise());
+    const V drift3 = DriftStep(lanes.Load(&S::drift3), lanes.DrawNoise());
+    const V drift4 = DriftStep(lanes.Load(&S::drift4), lanes.DrawNoise());
+    lanes.Store(&S::drift1, drift1);
+    lanes.Store(&S::drift2, drift2);
+    lanes.Store(&S::drift3, drift3);
+    lanes.Store(&S::drift4, drift4);
     const V G = g / (1.0 + g);
-    const V g1 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift1));
-    const V g2 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift2));
-    const V g3 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift3));
-    const V g4 = G * (1.0 + kDriftDepth * lanes.Load(&S::drift4));
+    const V g1 = G * (1.0 + kDriftDepth * drift1);
+    const V g2 = G * (1.0 + kDriftDepth * drift2);
+    const V g3 = G * (1.0 + kDriftDepth * drift3);
+    const V g4 = G * (1.0 + kDriftDepth * drift4);
 
     const V y4Last = lanes.Load(&S::y4);
     V l = y4Last + 0.7 * (y4Last - lanes.Load(&S::y4Prev));
@@ -232,21 +239,32 @@ SvfOutputs<V> SvfStage(const Lanes<SvfChannelState, V>& lanes, int i, V u, V gp,
     return {lp, bp};
 }
 
-void AdvanceSvfDrift(SvfChannelState& st) {
-    DriftWalk(st.rng, st.drift1);
-    DriftWalk(st.rng, st.drift2);
+template <class V>
+struct SvfDrift {
+    V drift1;
+    V drift2;
+};
+
+template <class V>
+SvfDrift<V> AdvanceSvfDrift(const Lanes<SvfChannelState, V>& lanes) {
+    using S = SvfChannelState;
+    const V drift1 = DriftStep(lanes.Load(&S::drift1), lanes.DrawNoise());
+    const V drift2 = DriftStep(lanes.Load(&S::drift2), lanes.DrawNoise());
+    lanes.Store(&S::drift1, drift1);
+    lanes.Store(&S::drift2, drift2);
+    return {drift1, drift2};
 }
 
 template <class V>
 V SFilterStep(const Lanes<SvfChannelState, V>& lanes, V x, V g, V r, bool fourPole) {
     const V q = fourPole ? 0.7 + 15.0 * r : 0.7 + 49.0 * r;
     const V k = 1.0 / Max(q, 0.1);
-    lanes.ForEach(AdvanceSvfDrift);
+    const SvfDrift<V> drift = AdvanceSvfDrift(lanes);
     const V G = g / (1.0 + g);
-    const V gp1 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift1));
+    const V gp1 = G * (1.0 + kDriftDepth * drift.drift1);
     SvfOutputs<V> out = SvfStage<SSaturation>(lanes, 0, x, gp1, k);
     if (fourPole) {
-        const V gp2 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift2));
+        const V gp2 = G * (1.0 + kDriftDepth * drift.drift2);
         out = SvfStage<SSaturation>(lanes, 1, out.lp, gp2, k);
     }
     return out.lp + 0.15 * out.bp;
@@ -255,14 +273,14 @@ V SFilterStep(const Lanes<SvfChannelState, V>& lanes, V x, V g, V r, bool fourPo
 template <class V>
 V WFilterStep(const Lanes<SvfChannelState, V>& lanes, V x, V g, V r, int poles) {
     const V k = 2.0 * (1.0 - Min(r, 0.99));
-    lanes.ForEach(AdvanceSvfDrift);
+    const SvfDrift<V> drift = AdvanceSvfDrift(lanes);
     const V G = g / (1.0 + g);
-    const V gp1 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift1));
+    const V gp1 = G * (1.0 + kDriftDepth * drift.drift1);
     const SvfOutputs<V> first = SvfStage<WSaturation>(lanes, 0, x, gp1, k);
     if (poles <= 2) {
         return first.lp;
     }
-    const V gp2 = G * (1.0 + kDriftDepth * lanes.Load(&SvfChannelState::drift2));
+    const V gp2 = G * (1.0 + kDriftDepth * drift.drift2);
     const SvfOutputs<V> second = SvfStage<WSaturation>(lanes, 1, first.lp, gp2, k);
     return 0.7 * second.lp;
 }
@@ -309,9 +327,7 @@ void ClearKeepingGenerator(State& st) {
 }  // namespace
 
 void DriftWalk(uint32_t& rng, double& drift) {
-    rng = 1664525u * rng + 1013904223u;
-    const double n = 2.0 * (rng * 2.3283064365386963e-10) - 1.0;
-    drift = n * 1e-6 - drift * 1e-5 + drift;
+    drift = DriftStep(drift, NextDriftNoise(rng));
 }
 
 double ApplyModelDrive(int model, double x, double drive) {

@@ -3,8 +3,8 @@
 namespace quendaris {
 namespace tanh_table {
 
-alignas(64) double tanhValues[kEntries];
-alignas(64) double logCoshValues[kEntries];
+alignas(64) double tanhStorage[kEntries + 1];
+alignas(64) double logCoshStorage[kEntries + 1];
 
 namespace {
 
@@ -12,9 +12,10 @@ struct TableFiller {
     TableFiller() {
         for (int i = 0; i < kEntries; ++i) {
             const double x = i < kPoints ? static_cast<double>(i) * kRange / (kPoints - 1) : kRange;
-            tanhValues[i] = std::tanh(x);
+            tanhStorage[i + 1] = std::tanh(x);
             // log(cosh x) = x + log1p(exp(-2x)) - ln 2; exp(-2x) stops mattering past 15.
-            logCoshValues[i] = x <= 15.0 ? x + std::log1p(std::exp(-2.0 * x)) - kLn2 : x - kLn2;
+            logCoshStorage[i + 1] =
+                x <= 15.0 ? x + std::log1p(std::exp(-2.0 * x)) - kLn2 : x - kLn2;
         }
     }
 };

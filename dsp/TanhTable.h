@@ -15,16 +15,23 @@ constexpr double kRange = 16.0;
 constexpr double kScale = 4095.9375;  // entries per unit, (kPoints - 1) / kRange
 constexpr double kLn2 = 0.6931471805599453;
 
-// Written once by the static initialiser of TanhTable.cpp, read-only afterwards.
-extern double tanhValues[kEntries];
-extern double logCoshValues[kEntries];
+// Written once by the static initialiser of TanhTable.cpp, read-only afterwards. Sample point i
+// is at index i + 1; index 0 holds 0, taken as the left neighbour of the point at 0.
+extern double tanhStorage[kEntries + 1];
+extern double logCoshStorage[kEntries + 1];
+inline const double* TanhPoints() {
+    return tanhStorage + 1;
+}
+inline const double* LogCoshPoints() {
+    return logCoshStorage + 1;
+}
 
 // Catmull-Rom interpolation of an even/odd table at |x| < 16.
 inline double Interpolate(const double* values, double a) {
     const double b = a * kScale;
     const int i = static_cast<int>(b);
     const double t = b - i;
-    const double p0 = i > 0 ? values[i - 1] : 0.0;
+    const double p0 = values[i - 1];
     const double p1 = values[i];
     const double p2 = values[i + 1];
     const double p3 = values[i + 2];
@@ -44,7 +51,7 @@ inline double TableTanh(double x) {
         }
         return x > 0.0 ? 1.0 : -1.0;
     }
-    const double v = tanh_table::Interpolate(tanh_table::tanhValues, a);
+    const double v = tanh_table::Interpolate(tanh_table::TanhPoints(), a);
     return x > 0.0 ? v : -v;
 }
 
@@ -54,7 +61,7 @@ inline double TableLogCosh(double x) {
     if (!(a < tanh_table::kRange)) {
         return a - tanh_table::kLn2;
     }
-    return tanh_table::Interpolate(tanh_table::logCoshValues, a);
+    return tanh_table::Interpolate(tanh_table::LogCoshPoints(), a);
 }
 
 // Rational tanh for the usual signal range, the table beyond it.
@@ -75,7 +82,7 @@ inline DoublePair InterpolatePair(const double* values, DoublePair a) {
     const int i0 = _mm_cvtsi128_si32(index);
     const int i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
     const DoublePair t = _mm_sub_pd(b, _mm_cvtepi32_pd(index));
-    const DoublePair p0(i0 > 0 ? values[i0 - 1] : 0.0, i1 > 0 ? values[i1 - 1] : 0.0);
+    const DoublePair p0(values[i0 - 1], values[i1 - 1]);
     const DoublePair p1(values[i0], values[i1]);
     const DoublePair p2(values[i0 + 1], values[i1 + 1]);
     const DoublePair p3(values[i0 + 2], values[i1 + 2]);
@@ -92,7 +99,7 @@ inline DoublePair TableTanh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
     const DoublePair a = Abs(x);
     if (!Any(NotLess(a, tanh_table::kRange))) {
-        const DoublePair v = tanh_table::InterpolatePair(tanh_table::tanhValues, a);
+        const DoublePair v = tanh_table::InterpolatePair(tanh_table::TanhPoints(), a);
         return Select(DoublePair(0.0) < x, v, -v);
     }
 #endif
@@ -102,7 +109,7 @@ inline DoublePair TableLogCosh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
     const DoublePair a = Abs(x);
     if (!Any(NotLess(a, tanh_table::kRange))) {
-        return tanh_table::InterpolatePair(tanh_table::logCoshValues, a);
+        return tanh_table::InterpolatePair(tanh_table::LogCoshPoints(), a);
     }
 #endif
     return PerLane(x, [](double a) { return TableLogCosh(a); });
