@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -21,9 +22,19 @@ const Reference kReferences[] = {
 #include "GoldenReference.inc"
 };
 
-// Tight enough to catch any change of arithmetic, loose enough for printing round trips.
-void ExpectClose(double actual, double expected, const std::string& what) {
-    EXPECT_NEAR(actual, expected, 1e-12 * std::max(1.0, std::fabs(expected))) << what;
+// The reference was generated with glibc's libm. Other C libraries round tan, sin and tanh
+// differently in the last place, which the resonant filters carry to about 1e-12 and the
+// single-precision spectrum to about 1e-8; with glibc any change of arithmetic shows.
+#if defined(__GLIBC__)
+constexpr double kSignalTolerance = 1e-12;
+constexpr double kSpectrumTolerance = 1e-12;
+#else
+constexpr double kSignalTolerance = 1e-10;
+constexpr double kSpectrumTolerance = 1e-7;
+#endif
+
+void ExpectClose(double actual, double expected, double tolerance, const std::string& what) {
+    EXPECT_NEAR(actual, expected, tolerance * std::max(1.0, std::fabs(expected))) << what;
 }
 
 TEST(GoldenOutput, EveryModelSlopeAndSettingReproducesReference) {
@@ -33,13 +44,14 @@ TEST(GoldenOutput, EveryModelSlopeAndSettingReproducesReference) {
         const Reference& ref = kReferences[i];
         ASSERT_EQ(cases[i].name, ref.name);
         const Result r = golden::Run(cases[i]);
-        ExpectClose(r.sum, ref.sum, cases[i].name + " sum");
-        ExpectClose(r.sumOfSquares, ref.sumOfSquares, cases[i].name + " sum of squares");
+        const std::string& name = cases[i].name;
+        ExpectClose(r.sum, ref.sum, kSignalTolerance, name + " sum");
+        ExpectClose(r.sumOfSquares, ref.sumOfSquares, kSignalTolerance, name + " sum of squares");
         for (int k = 0; k < kSamplePositions; ++k) {
-            ExpectClose(r.left[k], ref.left[k], cases[i].name + " left " + std::to_string(k));
-            ExpectClose(r.right[k], ref.right[k], cases[i].name + " right " + std::to_string(k));
+            ExpectClose(r.left[k], ref.left[k], kSignalTolerance, name + " left");
+            ExpectClose(r.right[k], ref.right[k], kSignalTolerance, name + " right");
         }
-        ExpectClose(r.spectrumSum, ref.spectrumSum, cases[i].name + " spectrum");
+        ExpectClose(r.spectrumSum, ref.spectrumSum, kSpectrumTolerance, name + " spectrum");
     }
 }
 
