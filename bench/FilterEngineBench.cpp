@@ -46,6 +46,13 @@ Signal FullScaleNoise() {
     return s;
 }
 
+// Inverted rate of frames * 1e-9: nanoseconds of CPU time per stereo host frame.
+void ReportNsPerFrame(benchmark::State& state) {
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBlock * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 // Silence after a second of loud noise: the decaying filter states must not turn subnormal and
 // slow processing down.
 void RunTail(benchmark::State& state, const Signal& loud, BlockParameters params) {
@@ -65,9 +72,7 @@ void RunTail(benchmark::State& state, const Signal& loud, BlockParameters params
         benchmark::DoNotOptimize(outLeft.data());
         benchmark::ClobberMemory();
     }
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBlock * 1e-9,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ReportNsPerFrame(state);
 }
 
 // Processes consecutive 512-frame blocks of the signal; alternateModel switches the model at
@@ -92,10 +97,7 @@ void RunBlocks(benchmark::State& state, const Signal& signal, BlockParameters pa
         offset = (offset + kBlock) % kSignalFrames;
         ++block;
     }
-    // Inverted rate of frames * 1e-9: nanoseconds per stereo frame.
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBlock * 1e-9,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ReportNsPerFrame(state);
 }
 
 BlockParameters Typical(int model, bool fourPole) {
