@@ -166,6 +166,21 @@ TEST(Mix, DryOnlyIsInputDelayedFourSamplesInSinglePrecisionTimesGain) {
     }
 }
 
+TEST(Mix, InputGainDrivesOnlyTheWetPath) {
+    BlockParameters p = Params(kPFilter);
+    p.mix = 0.0;
+    const Stereo in = Noise(600);
+    const Stereo plain = Render(p, in, 128);
+    p.input = 12.0;
+    const Stereo driven = Render(p, in, 128);
+    ExpectSameSignal(driven.left, plain.left);
+    p.mix = 100.0;
+    const Stereo wetDriven = Render(p, in, 128);
+    p.input = 0.0;
+    const Stereo wetPlain = Render(p, in, 128);
+    EXPECT_GT(test::Rms(wetDriven.left, 100, 600), 1.5 * test::Rms(wetPlain.left, 100, 600));
+}
+
 TEST(Mix, WetOnlyScalesWithOutputGain) {
     BlockParameters p = Params(kSFilter);
     const Stereo in = Noise(1500);
