@@ -39,8 +39,9 @@ Oversampler::Oversampler() {
         kernel_[i] = window * sinc;
         sum += kernel_[i];
     }
-    for (double& tap : kernel_) {
-        tap /= sum;
+    for (int i = 0; i < kTaps; ++i) {
+        kernel_[i] /= sum;
+        kernelPairs_[i] = DoublePair(kernel_[i]);
     }
 }
 
@@ -113,6 +114,7 @@ void Oversampler::Downsample(const double* in, double* out, int channel, int nFr
     for (int i = edge; i < nFrames; ++i) {
         const double* x = in + kFactor * i;
         double acc = 0.0;
+#pragma GCC unroll 32
         for (int t = 1; t < kTaps - 1; ++t) {
             acc += k[t] * x[-t];
         }
@@ -127,7 +129,7 @@ void Oversampler::Downsample(const double* in, double* out, int channel, int nFr
 }
 
 void Oversampler::UpsamplePair(const double* in0, const double* in1, DoublePair* out, int nFrames) {
-    const double* k = kernel_.data();
+    const DoublePair* k = kernelPairs_;
     // window[m] is the input pair m frames back.
     DoublePair window[kPhaseTaps + 1];
     for (int m = 1; m <= kPhaseTaps; ++m) {
@@ -160,7 +162,7 @@ void Oversampler::UpsamplePair(const double* in0, const double* in1, DoublePair*
 
 void Oversampler::DownsamplePair(const DoublePair* in, double* out0, double* out1, int nFrames) {
     const int n = kFactor * nFrames;
-    const double* k = kernel_.data();
+    const DoublePair* k = kernelPairs_;
     const int edge = std::min(nFrames, kHistory / kFactor);
     for (int i = 0; i < edge; ++i) {
         DoublePair acc = 0.0;
@@ -176,6 +178,8 @@ void Oversampler::DownsamplePair(const DoublePair* in, double* out0, double* out
     for (int i = edge; i < nFrames; ++i) {
         const DoublePair* x = in + kFactor * i;
         DoublePair acc = 0.0;
+        // Fully unrolled, the loop bookkeeping would otherwise cost as much as the taps.
+#pragma GCC unroll 32
         for (int t = 1; t < kTaps - 1; ++t) {
             acc = acc + k[t] * x[-t];
         }

@@ -40,6 +40,7 @@ class Oversampler {
 
   private:
     std::array<double, kTaps> kernel_{};
+    DoublePair kernelPairs_[kTaps];  // each tap in both lanes, for the two-channel forms
     // Decimator: the last 32 samples of each channel's 4x stream. Interpolator: the last
     // kPhaseTaps input samples (the non-zero part of its zero-stuffed stream), oldest first.
     double history_[kChannels][kHistory] = {};
