@@ -55,9 +55,19 @@ FilterEngine::FilterEngine()
     AllocateChunkBuffers();
 }
 
+template <class V>
+void FilterEngine::ModelBuffers<V>::Allocate(int samples) {
+    for (std::vector<V>* v : {&input, &coefficient, &resonance, &driven, &outgoing}) {
+        v->assign(samples, V(0.0));
+    }
+}
+
 void FilterEngine::AllocateChunkBuffers() {
     oversampled_.assign(kFactor * chunkFrames_, 0.0);
     oversampledPairs_.assign(kFactor * chunkFrames_, DoublePair(0.0));
+    pairBuffers_.Allocate(kFactor * chunkFrames_);
+    singleBuffers_.Allocate(kFactor * chunkFrames_);
+    fadeWeights_.assign(kFactor * chunkFrames_, CrossfadeWeights{0.0, 1.0});
     for (int ch = 0; ch < FilterModels::kChannels; ++ch) {
         dryCopies_[ch].assign(chunkFrames_, 0.0);
         discard_[ch].assign(chunkFrames_, 0.0);
@@ -174,11 +184,12 @@ void FilterEngine::ProcessChunk(const BlockSettings& settings, const double* con
     if (nProc == 2) {
         upsampler_.UpsamplePair(dryCopies_[0].data(), dryCopies_[1].data(),
                                 oversampledPairs_.data(), nFrames);
-        FilterPairs(settings, kFactor * nFrames);
+        FilterChannels(settings, oversampledPairs_.data(), pairBuffers_, DoublePair(0.999, 1.001),
+                       kFactor * nFrames);
         downsampler_.DownsamplePair(oversampledPairs_.data(), wet[0], wet[1], nFrames);
     } else if (nProc == 1) {
         upsampler_.Upsample(dryCopies_[0].data(), oversampled_.data(), 0, nFrames);
-        FilterSingle(settings, kFactor * nFrames);
+        FilterChannels(settings, oversampled_.data(), singleBuffers_, 0.999, kFactor * nFrames);
         downsampler_.Downsample(oversampled_.data(), wet[0], 0, nFrames);
     }
     for (int ch = 0; ch < nProc; ++ch) {
@@ -219,56 +230,45 @@ void FilterEngine::AdvanceCrossfade() {
     }
 }
 
-void FilterEngine::FilterPairs(const BlockSettings& s, int nOversampled) {
-    // A slight left/right mismatch widens the image.
-    const DoublePair channelScale(0.999, 1.001);
-    DoublePair g;
+int FilterEngine::PlanCrossfade(int nOversampled) {
+    int fading = 0;
+    while (fading < nOversampled && crossfadeProgress_ < 1.0) {
+        fadeWeights_[fading++] = EqualPowerWeights(crossfadeProgress_);
+        AdvanceCrossfade();
+    }
+    return fading;
+}
+
+// The coefficient and resonance are worked out for the whole chunk first, so that each model
+// runs over it in one tight loop; the models' states are disjoint, so the order is free.
+template <class V>
+void FilterEngine::FilterChannels(const BlockSettings& s, V* stream, ModelBuffers<V>& b,
+                                  V channelScale, int nOversampled) {
+    V g = 0.0;
     for (int j = 0; j < nOversampled; ++j) {
         if (j % kFactor == 0) {
+            // A slight left/right mismatch widens the image.
             g = channelScale * NextCoefficient(s);
         }
-        oversampledPairs_[j] = FilterStep(s, s.inputGain * oversampledPairs_[j], g);
-        AdvanceCrossfade();
+        const V x = s.inputGain * stream[j];
+        b.input[j] = x;
+        b.coefficient[j] = g;
+        // Resonance rises with the input level, by at most 20 %.
+        b.resonance[j] = s.u * (1.0 + 0.2 * TableTanh(Abs(x)));
     }
-}
-
-void FilterEngine::FilterSingle(const BlockSettings& s, int nOversampled) {
-    double g = 0.0;
-    for (int j = 0; j < nOversampled; ++j) {
-        if (j % kFactor == 0) {
-            g = 0.999 * NextCoefficient(s);
-        }
-        oversampled_[j] = FilterStep(s, s.inputGain * oversampled_[j], g);
-        AdvanceCrossfade();
+    const int fading = PlanCrossfade(nOversampled);
+    if (fading > 0) {
+        ApplyModelDrive(previousModel_, b.input.data(), b.driven.data(), fading, s.drive);
+        models_.ProcessBlock(previousModel_, b.driven.data(), b.coefficient.data(),
+                             b.resonance.data(), b.outgoing.data(), fading, s.poles, s.fourPole);
     }
-}
-
-template <class V>
-V FilterEngine::FilterStep(const BlockSettings& s, V x, V g) {
-    // Resonance rises with the input level, by at most 20 %.
-    const V r = s.u * (1.0 + 0.2 * TableTanh(Abs(x)));
-    if (crossfadeProgress_ < 1.0) {
-        const V yOld =
-            RunModel(previousModel_, ApplyModelDrive(previousModel_, x, s.drive), g, r, s);
-        const V yNew = RunModel(currentModel_, ApplyModelDrive(currentModel_, x, s.drive), g, r, s);
-        const CrossfadeWeights w = EqualPowerWeights(crossfadeProgress_);
-        return w.incoming * yNew + w.outgoing * yOld;
+    ApplyModelDrive(currentModel_, b.input.data(), b.driven.data(), nOversampled, s.drive);
+    models_.ProcessBlock(currentModel_, b.driven.data(), b.coefficient.data(), b.resonance.data(),
+                         stream, nOversampled, s.poles, s.fourPole);
+    for (int j = 0; j < fading; ++j) {
+        const CrossfadeWeights& w = fadeWeights_[j];
+        stream[j] = w.incoming * stream[j] + w.outgoing * b.outgoing[j];
     }
-    return RunModel(currentModel_, ApplyModelDrive(currentModel_, x, s.drive), g, r, s);
-}
-
-double FilterEngine::RunModel(int model, double x, double g, double r, const BlockSettings& s) {
-    FilterContext context;
-    context.g = g;
-    context.r = r;
-    context.poles = s.poles;
-    context.fourPole = s.fourPole;
-    return models_.ProcessFilterSample(model, x, context);
-}
-
-DoublePair FilterEngine::RunModel(int model, DoublePair x, DoublePair g, DoublePair r,
-                                  const BlockSettings& s) {
-    return models_.ProcessFilterPair(model, x, g, r, s.poles, s.fourPole);
 }
 
 double FilterEngine::MixWithDelayedDry(int channel, double wet, double dry,

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <vector>
 
+#include "Crossfade.h"
 #include "FilterModels.h"
 #include "Oversampler.h"
 #include "SpectrumAnalyser.h"
@@ -68,6 +69,17 @@ class FilterEngine {
   private:
     struct BlockSettings;
 
+    // Per-4x-sample inputs and outputs of the filter models for one chunk.
+    template <class V>
+    struct ModelBuffers {
+        std::vector<V> input;        // the 4x signal after the input gain
+        std::vector<V> coefficient;  // pre-warped cutoff of each channel
+        std::vector<V> resonance;    // level-dependent resonance
+        std::vector<V> driven;       // input after the model's drive curve
+        std::vector<V> outgoing;     // output of the model being faded out
+        void Allocate(int samples);
+    };
+
     BlockSettings ReadSettings(const BlockParameters& params) const;
     void TakeModelChange(int requestedModel);
     void PublishDisplayValues(const BlockSettings& settings);
@@ -79,14 +91,13 @@ class FilterEngine {
     // Smooths the cutoff for one host frame and returns the pre-warped coefficient.
     double NextCoefficient(const BlockSettings& settings);
     void AdvanceCrossfade();
-    void FilterPairs(const BlockSettings& settings, int nOversampled);
-    void FilterSingle(const BlockSettings& settings, int nOversampled);
-    // Drive, filter and crossfade of one 4x sample, for channel 0 alone or both channels.
+    // Crossfade weights of the next samples while a fade runs; returns how many samples fade.
+    int PlanCrossfade(int nOversampled);
+    // Drive, filter and crossfade of the 4x stream in place, for channel 0 alone (V = double)
+    // or both channels.
     template <class V>
-    V FilterStep(const BlockSettings& settings, V x, V g);
-    double RunModel(int model, double x, double g, double r, const BlockSettings& settings);
-    DoublePair RunModel(int model, DoublePair x, DoublePair g, DoublePair r,
-                        const BlockSettings& settings);
+    void FilterChannels(const BlockSettings& settings, V* stream, ModelBuffers<V>& buffers,
+                        V channelScale, int nOversampled);
     double MixWithDelayedDry(int channel, double wet, double dry, const BlockSettings& settings);
     void FeedAnalyser(double* const* channels, int numChannels, int nFrames);
 
@@ -99,6 +110,9 @@ class FilterEngine {
     int chunkFrames_ = kDefaultChunkFrames;
     std::vector<DoublePair> oversampledPairs_;  // 4x stream of channels 0 and 1 together
     std::vector<double> oversampled_;           // 4x stream of a lone channel 0
+    ModelBuffers<DoublePair> pairBuffers_;
+    ModelBuffers<double> singleBuffers_;
+    std::vector<CrossfadeWeights> fadeWeights_;  // per 4x sample of a chunk
     std::vector<double> dryCopies_[FilterModels::kChannels];
     std::vector<double> discard_[FilterModels::kChannels];  // stands in for unconnected outputs
     std::vector<std::vector<float>> dryDelayLines_;

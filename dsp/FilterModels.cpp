@@ -317,6 +317,45 @@ V ApplyModelDriveT(int model, V x, double d) {
     }
 }
 
+template <class V>
+void ApplyModelDriveBlock(int model, const V* x, V* out, int n, double d) {
+    switch (model) {
+        case kMFilter:
+            for (int j = 0; j < n; ++j) {
+                out[j] = ApplyModelDriveT(kMFilter, x[j], d);
+            }
+            break;
+        case kSFilter:
+            for (int j = 0; j < n; ++j) {
+                out[j] = ApplyModelDriveT(kSFilter, x[j], d);
+            }
+            break;
+        case kPFilter:
+            for (int j = 0; j < n; ++j) {
+                out[j] = ApplyModelDriveT(kPFilter, x[j], d);
+            }
+            break;
+        case kWFilter:
+            for (int j = 0; j < n; ++j) {
+                out[j] = ApplyModelDriveT(kWFilter, x[j], d);
+            }
+            break;
+        default:
+            std::copy(x, x + n, out);
+            break;
+    }
+}
+
+// Lanes over channel 0 alone (V = double) or over channels 0 and 1.
+template <class State>
+Lanes<State, double> LanesOf(State* channels, double) {
+    return Lanes<State, double>(channels[0]);
+}
+template <class State>
+Lanes<State, DoublePair> LanesOf(State* channels, DoublePair) {
+    return Lanes<State, DoublePair>(channels[0], channels[1]);
+}
+
 template <class State>
 void ClearKeepingGenerator(State& st) {
     const uint32_t rng = st.rng;
@@ -336,6 +375,14 @@ double ApplyModelDrive(int model, double x, double drive) {
 
 DoublePair ApplyModelDrive(int model, DoublePair x, double drive) {
     return ApplyModelDriveT(model, x, drive);
+}
+
+void ApplyModelDrive(int model, const double* x, double* out, int n, double drive) {
+    ApplyModelDriveBlock(model, x, out, n, drive);
+}
+
+void ApplyModelDrive(int model, const DoublePair* x, DoublePair* out, int n, double drive) {
+    ApplyModelDriveBlock(model, x, out, n, drive);
 }
 
 FilterModels::FilterModels() {
@@ -375,7 +422,78 @@ DoublePair FilterModels::ProcessFilterPair(int model, DoublePair x, DoublePair g
     }
     const Lanes<LadderChannelState, DoublePair> ladder(Ladder(model, 0), Ladder(model, 1));
     const Lanes<SvfChannelState, DoublePair> svf(Svf(model, 0), Svf(model, 1));
-    const DoublePair y = ModelStep(model, ladder, svf, x, g, r, poles, fourPole);
+    return GuardResult(model, ModelStep(model, ladder, svf, x, g, r, poles, fourPole));
+}
+
+void FilterModels::ProcessBlock(int model, const double* x, const double* g, const double* r,
+                                double* y, int n, int poles, bool fourPole) {
+    ProcessBlockOf(model, x, g, r, y, n, poles, fourPole);
+}
+
+void FilterModels::ProcessBlock(int model, const DoublePair* x, const DoublePair* g,
+                                const DoublePair* r, DoublePair* y, int n, int poles,
+                                bool fourPole) {
+    ProcessBlockOf(model, x, g, r, y, n, poles, fourPole);
+}
+
+template <class V>
+void FilterModels::ProcessBlockOf(int model, const V* x, const V* g, const V* r, V* y, int n,
+                                  int poles, bool fourPole) {
+    switch (model) {
+        case kMFilter:
+        case kPFilter: {
+            const auto lanes = LanesOf(ladder_[LadderSlot(model)], V());
+            if (model == kMFilter) {
+                RunSteps(model, x, g, r, y, n, poles, fourPole, [&](V xj, V gj, V rj) {
+                    return LadderStep<MLadder>(lanes, xj, gj, rj, poles);
+                });
+            } else {
+                RunSteps(model, x, g, r, y, n, poles, fourPole, [&](V xj, V gj, V rj) {
+                    return LadderStep<PLadder>(lanes, xj, gj, rj, poles);
+                });
+            }
+            break;
+        }
+        case kSFilter: {
+            const auto lanes = LanesOf(svf_[SvfSlot(model)], V());
+            RunSteps(model, x, g, r, y, n, poles, fourPole,
+                     [&](V xj, V gj, V rj) { return SFilterStep(lanes, xj, gj, rj, fourPole); });
+            break;
+        }
+        case kWFilter: {
+            const auto lanes = LanesOf(svf_[SvfSlot(model)], V());
+            RunSteps(model, x, g, r, y, n, poles, fourPole,
+                     [&](V xj, V gj, V rj) { return WFilterStep(lanes, xj, gj, rj, poles); });
+            break;
+        }
+        default:
+            std::copy(x, x + n, y);
+            break;
+    }
+}
+
+template <class V, class Step>
+void FilterModels::RunSteps(int model, const V* x, const V* g, const V* r, V* y, int n, int poles,
+                            bool fourPole, Step step) {
+    for (int j = 0; j < n; ++j) {
+        if (Any(g[j] < V(kMinCoefficient))) {
+            y[j] = StepOne(model, x[j], g[j], r[j], poles, fourPole);
+        } else {
+            y[j] = GuardResult(model, step(x[j], g[j], r[j]));
+        }
+    }
+}
+
+double FilterModels::StepOne(int model, double x, double g, double r, int poles, bool fourPole) {
+    return ProcessFilterSample(model, x, FilterContext{0, g, r, poles, fourPole});
+}
+
+DoublePair FilterModels::StepOne(int model, DoublePair x, DoublePair g, DoublePair r, int poles,
+                                 bool fourPole) {
+    return ProcessFilterPair(model, x, g, r, poles, fourPole);
+}
+
+DoublePair FilterModels::GuardResult(int model, DoublePair y) {
     const double y0 = y.Lane0();
     const double y1 = y.Lane1();
     if (std::isfinite(y0) && std::isfinite(y1)) {

@@ -45,6 +45,9 @@ void DriftWalk(uint32_t& rng, double& drift);
 double ApplyModelDrive(int model, double x, double drive);
 // Both channels at once, lane for lane identical to the single-channel form.
 DoublePair ApplyModelDrive(int model, DoublePair x, double drive);
+// The drive curve over n consecutive samples.
+void ApplyModelDrive(int model, const double* x, double* out, int n, double drive);
+void ApplyModelDrive(int model, const DoublePair* x, DoublePair* out, int n, double drive);
 
 // States of all four models for two channels, and the per-sample filter step.
 class FilterModels {
@@ -59,6 +62,13 @@ class FilterModels {
     // Channel 0 in lane 0 and channel 1 in lane 1 together; identical to two single steps.
     DoublePair ProcessFilterPair(int model, DoublePair x, DoublePair g, DoublePair r, int poles,
                                  bool fourPole);
+
+    // n consecutive steps of one model with per-sample inputs, identical to n calls of the
+    // per-sample forms above: channel 0 alone, or both channels paired.
+    void ProcessBlock(int model, const double* x, const double* g, const double* r, double* y,
+                      int n, int poles, bool fourPole);
+    void ProcessBlock(int model, const DoublePair* x, const DoublePair* g, const DoublePair* r,
+                      DoublePair* y, int n, int poles, bool fourPole);
 
     // Zeroes every model's state on one channel; the drift generators keep their position.
     void ResetChannel(int channel);
@@ -81,6 +91,18 @@ class FilterModels {
     void ResetModelChannel(int model, int channel);
     // Non-finite results clear the model's state on that channel and become 0.
     double GuardResult(int model, int channel, double y);
+    DoublePair GuardResult(int model, DoublePair y);
+    double GuardResult(int model, double y) { return GuardResult(model, 0, y); }
+    // The per-sample forms, for samples the block loops leave to them.
+    double StepOne(int model, double x, double g, double r, int poles, bool fourPole);
+    DoublePair StepOne(int model, DoublePair x, DoublePair g, DoublePair r, int poles,
+                       bool fourPole);
+    template <class V>
+    void ProcessBlockOf(int model, const V* x, const V* g, const V* r, V* y, int n, int poles,
+                        bool fourPole);
+    template <class V, class Step>
+    void RunSteps(int model, const V* x, const V* g, const V* r, V* y, int n, int poles,
+                  bool fourPole, Step step);
 
     LadderChannelState ladder_[2][kChannels];
     SvfChannelState svf_[2][kChannels];
