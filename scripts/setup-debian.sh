@@ -1,25 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing QUENDARIS need. Safe to run again.
 set -euo pipefail
+source "$(dirname "$0")/lib/apt.sh"
 
-packages=(
-    cmake ninja-build g++ ccache git pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
+install_debian_packages \
+    cmake ninja-build g++ ccache git pkg-config \
+    libgtest-dev libgmock-dev libbenchmark-dev \
     libsndfile1-dev
-)
-
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
