@@ -150,18 +150,25 @@ bool EditorDelegate::SerializeEditorState(ByteChunk& chunk) const {
            chunk.Put(static_cast<int32_t>(mEditorHeight)) > 0 && chunk.Put(scale) > 0;
 }
 
-int EditorDelegate::UnserializeEditorState(const ByteChunk& chunk, int startPos) {
-    int32_t width = 0;
-    int32_t height = 0;
-    float scale = 0.0f;
-    int pos = chunk.Get(width, startPos);
+int EditorDelegate::ReadEditorStateFields(const ByteChunk& chunk, int startPos,
+                                          EditorStateFields& out) {
+    EditorStateFields fields;
+    int pos = chunk.Get(fields.width, startPos);
     if (pos >= 0)
-        pos = chunk.Get(height, pos);
+        pos = chunk.Get(fields.height, pos);
     if (pos >= 0)
-        pos = chunk.Get(scale, pos);
-    if (pos < 0)
+        pos = chunk.Get(fields.scale, pos);
+    if (pos < 0 || fields.width <= 0 || fields.height <= 0 || !(fields.scale > 0.0f))
         return -1;
-    SetEditorSize(width, height);
+    out = fields;
+    return pos;
+}
+
+int EditorDelegate::UnserializeEditorState(const ByteChunk& chunk, int startPos) {
+    EditorStateFields fields;
+    int pos = ReadEditorStateFields(chunk, startPos, fields);
+    if (pos >= 0)
+        SetEditorSize(fields.width, fields.height);
     return pos;
 }
 

@@ -89,6 +89,16 @@ class EditorDelegate {
     // Either order of each pair is accepted; the smaller becomes the minimum.
     void SetSizeConstraints(int widthA, int widthB, int heightA, int heightB);
 
+  protected:
+    // The editor's part of the state: width and height in pixels, then the draw scale.
+    struct EditorStateFields {
+        int32_t width = 0;
+        int32_t height = 0;
+        float scale = 0.0f;
+    };
+    // Reads the fields at startPos; -1 for a short chunk or one without a usable size.
+    static int ReadEditorStateFields(const ByteChunk& chunk, int startPos, EditorStateFields& out);
+
   private:
     std::vector<std::unique_ptr<Param>> mParams;
     int mEditorWidth = 0;

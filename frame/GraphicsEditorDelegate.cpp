@@ -97,23 +97,16 @@ bool GraphicsEditorDelegate::SerializeEditorState(ByteChunk& chunk) const {
 }
 
 int GraphicsEditorDelegate::UnserializeEditorState(const ByteChunk& chunk, int startPos) {
-    int32_t width = 0;
-    int32_t height = 0;
-    float scale = 0.0f;
-    int pos = chunk.Get(width, startPos);
-    if (pos >= 0)
-        pos = chunk.Get(height, pos);
-    if (pos >= 0)
-        pos = chunk.Get(scale, pos);
-    // A short chunk, or one without a usable size, changes nothing.
-    if (pos < 0 || width <= 0 || height <= 0 || !(scale > 0.0f))
+    EditorStateFields fields;
+    int pos = ReadEditorStateFields(chunk, startPos, fields);
+    if (pos < 0)
         return -1;
     if (mGraphics) {
-        mGraphics->Resize(width, height, scale, false);
+        mGraphics->Resize(fields.width, fields.height, fields.scale, false);
     } else {
-        mSavedWidth = width;
-        mSavedHeight = height;
-        mSavedScale = scale;
+        mSavedWidth = fields.width;
+        mSavedHeight = fields.height;
+        mSavedScale = fields.scale;
     }
     return pos;
 }
