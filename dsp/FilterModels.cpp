@@ -1,6 +1,7 @@
 #include "FilterModels.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "TanhTable.h"
@@ -26,6 +27,9 @@ V DriftStep(V drift, V noise) {
     return noise * 1e-6 - drift * 1e-5 + drift;
 }
 
+// Drift generator states of up to two lanes.
+using Generators = std::array<uint32_t, 2>;
+
 // Access to the state of one channel (V = double) or of both channels in lock-step
 // (V = DoublePair).
 template <class State, class V>
@@ -40,6 +44,8 @@ class Lanes<State, double> {
     void Store(double State::*field, double v) const { s_.*field = v; }
     void StoreAt(double (State::*field)[2], int i, double v) const { (s_.*field)[i] = v; }
     double DrawNoise() const { return NextDriftNoise(s_.rng); }
+    Generators SaveGenerators() const { return {s_.rng, 0}; }
+    void RestoreGenerators(const Generators& saved) const { s_.rng = saved[0]; }
 
   private:
     State& s_;
@@ -62,6 +68,11 @@ class Lanes<State, DoublePair> {
         (b_.*field)[i] = v.Lane1();
     }
     DoublePair DrawNoise() const { return {NextDriftNoise(a_.rng), NextDriftNoise(b_.rng)}; }
+    Generators SaveGenerators() const { return {a_.rng, b_.rng}; }
+    void RestoreGenerators(const Generators& saved) const {
+        a_.rng = saved[0];
+        b_.rng = saved[1];
+    }
 
   private:
     State& a_;
@@ -178,6 +189,289 @@ V LadderStep(const Lanes<LadderChannelState, V>& lanes, V x, V g, V rIn, int pol
     lanes.Store(&S::s3, (s3 + 2.0 * g3 * sh3) * leak);
     lanes.Store(&S::s4, (s4 + 2.0 * g4 * sh4) * leak);
     return poles <= 2 ? y2 : l;
+}
+
+// Values of one ladder sample that do not depend on the loop estimate.
+template <class V>
+struct LadderSetup {
+    V drift1, drift2, drift3, drift4;
+    V g1, g2, g3, g4;
+    V k, xin, leak;
+    V l0;  // extrapolated first estimate
+    V feedbackPrev, logCoshPrev;
+};
+
+template <class V>
+struct LadderStage {
+    V q, sh, y;
+};
+
+// One evaluation of the ladder at a loop estimate.
+template <class V>
+struct LadderEval {
+    V v;
+    AdaaResult<V> e;
+    LadderStage<V> stage[4];
+};
+
+template <class Model, class V>
+QUENDARIS_ALWAYS_INLINE LadderStage<V> RunLadderStage(V in, V s, V gn) {
+    LadderStage<V> st;
+    st.q = PadeTanh(in);
+    st.sh = Model::Shape(st.q);
+    st.y = s + gn * st.sh;
+    return st;
+}
+
+template <class V>
+QUENDARIS_ALWAYS_INLINE V NextIntegrator(V s, V gn, V sh, V leak) {
+    return (s + 2.0 * gn * sh) * leak;
+}
+
+// The ladder of LadderStep over a run of samples, with the state held in registers. Nearly every
+// sample converges in the second evaluation, and the first evaluation of the next sample needs
+// only values known by then; the two are interleaved stage by stage so that their dependency
+// chains overlap. Whenever that guess fails, the next sample is evaluated afresh, so the results
+// are exactly those of LadderStep.
+template <class Model, class V>
+class LadderRun {
+  public:
+    LadderRun(const Lanes<LadderChannelState, V>& lanes, int poles) : lanes_(lanes), poles_(poles) {
+        Load();
+    }
+
+    template <class StepOne, class Guard>
+    void Run(const V* x, const V* g, const V* r, V* y, int n, StepOne stepOne, Guard guard);
+
+  private:
+    using S = LadderChannelState;
+    static constexpr double kScale = Model::kFeedbackScale;
+
+    void Load() {
+        for (int i = 0; i < 4; ++i) {
+            s_[i] = lanes_.Load(kIntegrators[i]);
+        }
+        y1_ = lanes_.Load(&S::y1);
+        y2_ = lanes_.Load(&S::y2);
+        y3_ = lanes_.Load(&S::y3);
+        y4_ = lanes_.Load(&S::y4);
+        y4Prev_ = lanes_.Load(&S::y4Prev);
+        drift1_ = lanes_.Load(&S::drift1);
+        drift2_ = lanes_.Load(&S::drift2);
+        drift3_ = lanes_.Load(&S::drift3);
+        drift4_ = lanes_.Load(&S::drift4);
+        feedbackPrev_ = lanes_.Load(&S::feedbackPrev);
+    }
+
+    void Store() const {
+        for (int i = 0; i < 4; ++i) {
+            lanes_.Store(kIntegrators[i], s_[i]);
+        }
+        lanes_.Store(&S::y1, y1_);
+        lanes_.Store(&S::y2, y2_);
+        lanes_.Store(&S::y3, y3_);
+        lanes_.Store(&S::y4, y4_);
+        lanes_.Store(&S::y4Prev, y4Prev_);
+        lanes_.Store(&S::drift1, drift1_);
+        lanes_.Store(&S::drift2, drift2_);
+        lanes_.Store(&S::drift3, drift3_);
+        lanes_.Store(&S::drift4, drift4_);
+        lanes_.Store(&S::feedbackPrev, feedbackPrev_);
+    }
+
+    // Draws the drift and works out the coefficients; the drift is kept by Start.
+    LadderSetup<V> Prepare(V x, V g, V rIn) const {
+        LadderSetup<V> c;
+        c.drift1 = DriftStep(drift1_, lanes_.DrawNoise());
+        c.drift2 = DriftStep(drift2_, lanes_.DrawNoise());
+        c.drift3 = DriftStep(drift3_, lanes_.DrawNoise());
+        c.drift4 = DriftStep(drift4_, lanes_.DrawNoise());
+        const V G = g / (1.0 + g);
+        c.g1 = G * (1.0 + kDriftDepth * c.drift1);
+        c.g2 = G * (1.0 + kDriftDepth * c.drift2);
+        c.g3 = G * (1.0 + kDriftDepth * c.drift3);
+        c.g4 = G * (1.0 + kDriftDepth * c.drift4);
+        const V r = Min(rIn, 1.0);
+        c.k = 4.0 * r * (1.0 - 0.15 * G);
+        c.xin = x * (1.0 + 0.3 * r);
+        c.leak = 1.0 - (2.0 * r + 1.0) * 1.5e-7;
+        return c;
+    }
+
+    // Makes a prepared sample the current one.
+    void Start(LadderSetup<V>& c) {
+        drift1_ = c.drift1;
+        drift2_ = c.drift2;
+        drift3_ = c.drift3;
+        drift4_ = c.drift4;
+        c.l0 = y4_ + 0.7 * (y4_ - y4Prev_);
+        y4Prev_ = y4_;
+        c.feedbackPrev = feedbackPrev_;
+        c.logCoshPrev = TableLogCosh(feedbackPrev_);
+    }
+
+    static QUENDARIS_ALWAYS_INLINE void Evaluate(const LadderSetup<V>& c, V l, const V s[4],
+                                                 LadderEval<V>& ev) {
+        const V a = kScale;
+        ev.v = a * l;
+        ev.e = AdaaTanh(ev.v, c.feedbackPrev, c.logCoshPrev);
+        const V fb = Model::Feedback(c.k, ev.e.value);
+        ev.stage[0] = RunLadderStage<Model>(c.xin - fb - s[0], s[0], c.g1);
+        ev.stage[1] = RunLadderStage<Model>(ev.stage[0].y - s[1], s[1], c.g2);
+        ev.stage[2] = RunLadderStage<Model>(ev.stage[1].y - s[2], s[2], c.g3);
+        ev.stage[3] = RunLadderStage<Model>(ev.stage[2].y - s[3], s[3], c.g4);
+    }
+
+    // Evaluates the current sample at l and, stage by stage, the first round of the next sample
+    // as if this evaluation ends the current one; sNext receives the integrators that implies.
+    static QUENDARIS_ALWAYS_INLINE void EvaluateWithNext(const LadderSetup<V>& c, V l, const V s[4],
+                                                         LadderEval<V>& ev, LadderSetup<V>& next,
+                                                         V sNext[4], LadderEval<V>& evNext) {
+        const V a = kScale;
+        ev.v = a * l;
+        evNext.v = a * next.l0;
+        next.feedbackPrev = ev.v;
+        next.logCoshPrev = TableLogCosh(ev.v);
+        ev.e = AdaaTanh(ev.v, c.feedbackPrev, c.logCoshPrev);
+        evNext.e = AdaaTanh(evNext.v, next.feedbackPrev, next.logCoshPrev);
+        const V fb = Model::Feedback(c.k, ev.e.value);
+        const V fbNext = Model::Feedback(next.k, evNext.e.value);
+        ev.stage[0] = RunLadderStage<Model>(c.xin - fb - s[0], s[0], c.g1);
+        sNext[0] = NextIntegrator(s[0], c.g1, ev.stage[0].sh, c.leak);
+        evNext.stage[0] = RunLadderStage<Model>(next.xin - fbNext - sNext[0], sNext[0], next.g1);
+        ev.stage[1] = RunLadderStage<Model>(ev.stage[0].y - s[1], s[1], c.g2);
+        sNext[1] = NextIntegrator(s[1], c.g2, ev.stage[1].sh, c.leak);
+        evNext.stage[1] = RunLadderStage<Model>(evNext.stage[0].y - sNext[1], sNext[1], next.g2);
+        ev.stage[2] = RunLadderStage<Model>(ev.stage[1].y - s[2], s[2], c.g3);
+        sNext[2] = NextIntegrator(s[2], c.g3, ev.stage[2].sh, c.leak);
+        evNext.stage[2] = RunLadderStage<Model>(evNext.stage[1].y - sNext[2], sNext[2], next.g3);
+        ev.stage[3] = RunLadderStage<Model>(ev.stage[2].y - s[3], s[3], c.g4);
+        sNext[3] = NextIntegrator(s[3], c.g4, ev.stage[3].sh, c.leak);
+        evNext.stage[3] = RunLadderStage<Model>(evNext.stage[2].y - sNext[3], sNext[3], next.g4);
+    }
+
+    static MaskOf<V> StillActive(const LadderEval<V>& ev, V l, MaskOf<V> active) {
+        return AndNot(Abs(ev.stage[3].y - l) < V(kTolerance), active);
+    }
+
+    static V NewtonStep(const LadderSetup<V>& c, const LadderEval<V>& ev, V l) {
+        const V a = kScale;
+        const V q1 = ev.stage[0].q, q2 = ev.stage[1].q, q3 = ev.stage[2].q, q4 = ev.stage[3].q;
+        const V stages = c.g1 * (1.0 - q1 * q1) * Model::ShapeSlope(q1) * c.g2 * (1.0 - q2 * q2) *
+                         Model::ShapeSlope(q2) * c.g3 * (1.0 - q3 * q3) * Model::ShapeSlope(q3) *
+                         c.g4 * (1.0 - q4 * q4) * Model::ShapeSlope(q4);
+        const V slope = -c.k * a * ev.e.slope * stages;
+        return l - (ev.stage[3].y - l) / (slope - 1.0);
+    }
+
+    // Further rounds after evaluation number `round` (0-based), as LadderStep does them.
+    void FinishRounds(const LadderSetup<V>& c, LadderEval<V>& ev, V& l, MaskOf<V> active,
+                      int round) const {
+        while (Any(active)) {
+            l = Select(active, NewtonStep(c, ev, l), l);
+            if (++round >= kMaxNewtonRounds) {
+                break;
+            }
+            Evaluate(c, l, s_, ev);
+            active = StillActive(ev, l, active);
+        }
+    }
+
+    // Takes the evaluation as the end of the current sample and returns its output.
+    V Finish(const LadderSetup<V>& c, const LadderEval<V>& ev, V l) {
+        y1_ = ev.stage[0].y;
+        y2_ = ev.stage[1].y;
+        y3_ = ev.stage[2].y;
+        y4_ = l;
+        feedbackPrev_ = ev.v;
+        const V gn[4] = {c.g1, c.g2, c.g3, c.g4};
+        for (int i = 0; i < 4; ++i) {
+            s_[i] = NextIntegrator(s_[i], gn[i], ev.stage[i].sh, c.leak);
+        }
+        return poles_ <= 2 ? ev.stage[1].y : l;
+    }
+
+    static bool Finite(double v) { return std::isfinite(v); }
+    static bool Finite(DoublePair v) {
+        return std::isfinite(v.Lane0()) && std::isfinite(v.Lane1());
+    }
+
+    static constexpr double S::*kIntegrators[4] = {&S::s1, &S::s2, &S::s3, &S::s4};
+
+    const Lanes<LadderChannelState, V>& lanes_;
+    const int poles_;
+    V s_[4];
+    V y1_, y2_, y3_, y4_, y4Prev_;
+    V drift1_, drift2_, drift3_, drift4_;
+    V feedbackPrev_;
+};
+
+template <class Model, class V>
+template <class StepOne, class Guard>
+void LadderRun<Model, V>::Run(const V* x, const V* g, const V* r, V* y, int n, StepOne stepOne,
+                              Guard guard) {
+    const V minCoefficient = kMinCoefficient;
+    LadderSetup<V> cur{}, next{};
+    LadderEval<V> ev{}, evNext{};
+    bool evaluated = false;  // cur and ev already hold the first evaluation of sample j
+    for (int j = 0; j < n; ++j) {
+        if (!evaluated) {
+            if (Any(g[j] < minCoefficient)) {
+                Store();
+                y[j] = stepOne(j);
+                Load();
+                continue;
+            }
+            cur = Prepare(x[j], g[j], r[j]);
+            Start(cur);
+            Evaluate(cur, cur.l0, s_, ev);
+        }
+        evaluated = false;
+        V l = cur.l0;
+        MaskOf<V> active = StillActive(ev, l, AllLanes(MaskOf<V>()));
+        if (Any(active) && j + 1 < n && !Any(g[j + 1] < minCoefficient)) {
+            l = Select(active, NewtonStep(cur, ev, l), l);
+            const Generators generators = lanes_.SaveGenerators();
+            next = Prepare(x[j + 1], g[j + 1], r[j + 1]);
+            next.l0 = l + 0.7 * (l - y4_);
+            V sNext[4];
+            EvaluateWithNext(cur, l, s_, ev, next, sNext, evNext);
+            active = StillActive(ev, l, active);
+            if (!Any(active)) {
+                const V out = Finish(cur, ev, l);
+                if (Finite(out)) {
+                    y[j] = out;
+                    drift1_ = next.drift1;
+                    drift2_ = next.drift2;
+                    drift3_ = next.drift3;
+                    drift4_ = next.drift4;
+                    y4Prev_ = y4_;
+                    cur = next;
+                    ev = evNext;
+                    evaluated = true;
+                    continue;
+                }
+                lanes_.RestoreGenerators(generators);
+                Store();
+                y[j] = guard(out);
+                Load();
+                continue;
+            }
+            lanes_.RestoreGenerators(generators);
+            FinishRounds(cur, ev, l, active, 1);
+        } else {
+            FinishRounds(cur, ev, l, active, 0);
+        }
+        const V out = Finish(cur, ev, l);
+        if (Finite(out)) {
+            y[j] = out;
+        } else {
+            Store();
+            y[j] = guard(out);
+            Load();
+        }
+    }
+    Store();
 }
 
 template <class V>
@@ -443,14 +737,14 @@ void FilterModels::ProcessBlockOf(int model, const V* x, const V* g, const V* r,
         case kMFilter:
         case kPFilter: {
             const auto lanes = LanesOf(ladder_[LadderSlot(model)], V());
+            const auto stepOne = [&](int j) {
+                return StepOne(model, x[j], g[j], r[j], poles, fourPole);
+            };
+            const auto guard = [&](V out) { return GuardResult(model, out); };
             if (model == kMFilter) {
-                RunSteps(model, x, g, r, y, n, poles, fourPole, [&](V xj, V gj, V rj) {
-                    return LadderStep<MLadder>(lanes, xj, gj, rj, poles);
-                });
+                LadderRun<MLadder, V>(lanes, poles).Run(x, g, r, y, n, stepOne, guard);
             } else {
-                RunSteps(model, x, g, r, y, n, poles, fourPole, [&](V xj, V gj, V rj) {
-                    return LadderStep<PLadder>(lanes, xj, gj, rj, poles);
-                });
+                LadderRun<PLadder, V>(lanes, poles).Run(x, g, r, y, n, stepOne, guard);
             }
             break;
         }

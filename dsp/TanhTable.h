@@ -27,7 +27,7 @@ inline const double* LogCoshPoints() {
 }
 
 // Catmull-Rom interpolation of an even/odd table at |x| < 16.
-inline double Interpolate(const double* values, double a) {
+QUENDARIS_ALWAYS_INLINE double Interpolate(const double* values, double a) {
     const double b = a * kScale;
     const int i = static_cast<int>(b);
     const double t = b - i;
@@ -43,7 +43,7 @@ inline double Interpolate(const double* values, double a) {
 }  // namespace tanh_table
 
 // tanh from the table; exactly ±1 from |x| = 16 on. NaN stays NaN (never an index).
-inline double TableTanh(double x) {
+QUENDARIS_ALWAYS_INLINE double TableTanh(double x) {
     const double a = std::fabs(x);
     if (!(a < tanh_table::kRange)) {
         if (a != a) {
@@ -56,7 +56,7 @@ inline double TableTanh(double x) {
 }
 
 // log(cosh(x)) from the table, the antiderivative of tanh; even in x. NaN stays NaN.
-inline double TableLogCosh(double x) {
+QUENDARIS_ALWAYS_INLINE double TableLogCosh(double x) {
     const double a = std::fabs(x);
     if (!(a < tanh_table::kRange)) {
         return a - tanh_table::kLn2;
@@ -65,7 +65,7 @@ inline double TableLogCosh(double x) {
 }
 
 // Rational tanh for the usual signal range, the table beyond it.
-inline double PadeTanh(double x) {
+QUENDARIS_ALWAYS_INLINE double PadeTanh(double x) {
     if (std::fabs(x) < 1.5) {
         const double x2 = x * x;
         return x * (x2 + 27.0) / (9.0 * x2 + 27.0);
@@ -76,7 +76,7 @@ inline double PadeTanh(double x) {
 namespace tanh_table {
 #if QUENDARIS_PAIR_SSE2
 // Interpolate() for two arguments below the table range at once, lane for lane identical.
-inline DoublePair InterpolatePair(const double* values, DoublePair a) {
+QUENDARIS_ALWAYS_INLINE DoublePair InterpolatePair(const double* values, DoublePair a) {
     const __m128d b = _mm_mul_pd(a.v, _mm_set1_pd(kScale));
     const __m128i index = _mm_cvttpd_epi32(b);
     const int i0 = _mm_cvtsi128_si32(index);
@@ -95,7 +95,7 @@ inline DoublePair InterpolatePair(const double* values, DoublePair a) {
 }  // namespace tanh_table
 
 // Both channels: lookups and the rational form in lock-step.
-inline DoublePair TableTanh(DoublePair x) {
+QUENDARIS_ALWAYS_INLINE DoublePair TableTanh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
     const DoublePair a = Abs(x);
     if (!Any(NotLess(a, tanh_table::kRange))) {
@@ -105,7 +105,7 @@ inline DoublePair TableTanh(DoublePair x) {
 #endif
     return PerLane(x, [](double a) { return TableTanh(a); });
 }
-inline DoublePair TableLogCosh(DoublePair x) {
+QUENDARIS_ALWAYS_INLINE DoublePair TableLogCosh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
     const DoublePair a = Abs(x);
     if (!Any(NotLess(a, tanh_table::kRange))) {
@@ -114,7 +114,7 @@ inline DoublePair TableLogCosh(DoublePair x) {
 #endif
     return PerLane(x, [](double a) { return TableLogCosh(a); });
 }
-inline DoublePair PadeTanh(DoublePair x) {
+QUENDARIS_ALWAYS_INLINE DoublePair PadeTanh(DoublePair x) {
     const DoublePair x2 = x * x;
     DoublePair y = x * (x2 + 27.0) / (9.0 * x2 + 27.0);
     const PairMask outside = NotLess(Abs(x), 1.5);
