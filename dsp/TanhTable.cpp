@@ -25,4 +25,17 @@ const TableFiller filler;
 
 }  // namespace
 }  // namespace tanh_table
+
+DoublePair TableTanhPerLane(DoublePair x) {
+    return PerLane(x, [](double a) { return TableTanh(a); });
+}
+
+DoublePair TableLogCoshPerLane(DoublePair x) {
+    return PerLane(x, [](double a) { return TableLogCosh(a); });
+}
+
+DoublePair PadeOutsideLanes(DoublePair x, DoublePair y, PairMask outside) {
+    return Select(outside, TableTanh(x), y);
+}
+
 }  // namespace quendaris

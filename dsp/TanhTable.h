@@ -94,6 +94,18 @@ QUENDARIS_ALWAYS_INLINE DoublePair InterpolatePair(const double* values, DoubleP
 #endif
 }  // namespace tanh_table
 
+// Lanes at or beyond the table's range, or NaN: rare, kept out of line so that the common path
+// stays free of spills.
+#if defined(__GNUC__) || defined(__clang__)
+#define QUENDARIS_COLD __attribute__((noinline, cold))
+#else
+#define QUENDARIS_COLD
+#endif
+QUENDARIS_COLD DoublePair TableTanhPerLane(DoublePair x);
+QUENDARIS_COLD DoublePair TableLogCoshPerLane(DoublePair x);
+// y with the lanes marked outside replaced by the table's tanh of x.
+QUENDARIS_COLD DoublePair PadeOutsideLanes(DoublePair x, DoublePair y, PairMask outside);
+
 // Both channels: lookups and the rational form in lock-step.
 QUENDARIS_ALWAYS_INLINE DoublePair TableTanh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
@@ -103,7 +115,7 @@ QUENDARIS_ALWAYS_INLINE DoublePair TableTanh(DoublePair x) {
         return Select(DoublePair(0.0) < x, v, -v);
     }
 #endif
-    return PerLane(x, [](double a) { return TableTanh(a); });
+    return TableTanhPerLane(x);
 }
 QUENDARIS_ALWAYS_INLINE DoublePair TableLogCosh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
@@ -112,14 +124,14 @@ QUENDARIS_ALWAYS_INLINE DoublePair TableLogCosh(DoublePair x) {
         return tanh_table::InterpolatePair(tanh_table::LogCoshPoints(), a);
     }
 #endif
-    return PerLane(x, [](double a) { return TableLogCosh(a); });
+    return TableLogCoshPerLane(x);
 }
 QUENDARIS_ALWAYS_INLINE DoublePair PadeTanh(DoublePair x) {
     const DoublePair x2 = x * x;
-    DoublePair y = x * (x2 + 27.0) / (9.0 * x2 + 27.0);
+    const DoublePair y = x * (x2 + 27.0) / (9.0 * x2 + 27.0);
     const PairMask outside = NotLess(Abs(x), 1.5);
     if (Any(outside)) {
-        y = Select(outside, TableTanh(x), y);
+        return PadeOutsideLanes(x, y, outside);
     }
     return y;
 }
