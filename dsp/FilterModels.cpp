@@ -505,32 +505,73 @@ struct SvfOutputs {
     V bp;
 };
 
+// The integrators and the high-pass estimate of one state-variable stage; nh is the
+// nonlinearity at h when nhKnown, which saves its evaluation in the next sample's first round.
+template <class V>
+struct SvfStageState {
+    V bp, lp, h;
+    Saturation<V> nh;
+    bool nhKnown = false;
+};
+
 // One state-variable stage with saturating integrators, solved for the high-pass node.
 template <class N, class V>
-SvfOutputs<V> SvfStage(const Lanes<SvfChannelState, V>& lanes, int i, V u, V gp, V k) {
-    using S = SvfChannelState;
-    const V bpState = lanes.LoadAt(&S::bpState, i);
-    const V lpState = lanes.LoadAt(&S::lpState, i);
-    V h = lanes.LoadAt(&S::hpGuess, i);
-    Saturation<V> nh{}, nbp{};
+QUENDARIS_ALWAYS_INLINE SvfOutputs<V> SolveSvfStage(SvfStageState<V>& st, V u, V gp, V k) {
+    V h = st.h;
+    Saturation<V> nh = st.nhKnown ? st.nh : N::At(h);
+    Saturation<V> nbp{};
     V bp, lp;
     MaskOf<V> active = AllLanes(MaskOf<V>());
+    bool converged = false;
     for (int round = 0; round < kMaxNewtonRounds; ++round) {
-        nh = N::At(h);
-        bp = bpState + gp * nh.value;
+        if (round > 0) {
+            nh = N::At(h);
+        }
+        bp = st.bp + gp * nh.value;
         nbp = N::At(bp);
-        lp = lpState + gp * nbp.value;
+        lp = st.lp + gp * nbp.value;
         const V e = h - (u - k * bp - lp);
         active = AndNot(Abs(e) < V(kTolerance), active);
         if (!Any(active)) {
+            converged = true;
             break;
         }
         h = Select(active, h - e / (1.0 + k * gp * nh.slope + gp * nbp.slope * gp * nh.slope), h);
     }
-    lanes.StoreAt(&S::bpState, i, (bpState + 2.0 * gp * nh.value) * 0.999999);
-    lanes.StoreAt(&S::lpState, i, (lpState + 2.0 * gp * nbp.value) * 0.999999);
-    lanes.StoreAt(&S::hpGuess, i, h);
+    st.bp = (st.bp + 2.0 * gp * nh.value) * 0.999999;
+    st.lp = (st.lp + 2.0 * gp * nbp.value) * 0.999999;
+    st.h = h;
+    // A lane that converged early was evaluated again at its final h, so after convergence nh
+    // belongs to h in every lane.
+    st.nh = nh;
+    st.nhKnown = converged;
     return {lp, bp};
+}
+
+template <class V>
+SvfStageState<V> LoadSvfStage(const Lanes<SvfChannelState, V>& lanes, int i) {
+    using S = SvfChannelState;
+    SvfStageState<V> st;
+    st.bp = lanes.LoadAt(&S::bpState, i);
+    st.lp = lanes.LoadAt(&S::lpState, i);
+    st.h = lanes.LoadAt(&S::hpGuess, i);
+    return st;
+}
+
+template <class V>
+void StoreSvfStage(const Lanes<SvfChannelState, V>& lanes, int i, const SvfStageState<V>& st) {
+    using S = SvfChannelState;
+    lanes.StoreAt(&S::bpState, i, st.bp);
+    lanes.StoreAt(&S::lpState, i, st.lp);
+    lanes.StoreAt(&S::hpGuess, i, st.h);
+}
+
+template <class N, class V>
+SvfOutputs<V> SvfStage(const Lanes<SvfChannelState, V>& lanes, int i, V u, V gp, V k) {
+    SvfStageState<V> st = LoadSvfStage(lanes, i);
+    const SvfOutputs<V> out = SolveSvfStage<N>(st, u, gp, k);
+    StoreSvfStage(lanes, i, st);
+    return out;
 }
 
 template <class V>
@@ -578,6 +619,287 @@ V WFilterStep(const Lanes<SvfChannelState, V>& lanes, V x, V g, V r, int poles) 
     const SvfOutputs<V> second = SvfStage<WSaturation>(lanes, 1, first.lp, gp2, k);
     return 0.7 * second.lp;
 }
+
+using quendaris::Abs;
+using quendaris::AllLanes;
+using quendaris::AndNot;
+using quendaris::Any;
+using quendaris::PadeTanh;
+using quendaris::Select;
+using quendaris::TableTanh;
+
+// Two independent filter stages side by side, four lanes as two pairs (or two lanes as one pair
+// for a lone channel); every operation works lane by lane.
+struct Quad {
+    DoublePair lo, hi;
+    Quad() = default;
+    Quad(double x) : lo(x), hi(x) {}
+    Quad(DoublePair l, DoublePair h) : lo(l), hi(h) {}
+};
+struct QuadMask {
+    PairMask lo, hi;
+};
+inline Quad operator+(Quad a, Quad b) {
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+inline Quad operator-(Quad a, Quad b) {
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+inline Quad operator*(Quad a, Quad b) {
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+inline Quad operator/(Quad a, Quad b) {
+    return {a.lo / b.lo, a.hi / b.hi};
+}
+inline Quad operator-(Quad a) {
+    return {-a.lo, -a.hi};
+}
+inline Quad Abs(Quad a) {
+    return {Abs(a.lo), Abs(a.hi)};
+}
+inline QuadMask operator<(Quad a, Quad b) {
+    return {a.lo < b.lo, a.hi < b.hi};
+}
+inline QuadMask AndNot(QuadMask a, QuadMask b) {
+    return {AndNot(a.lo, b.lo), AndNot(a.hi, b.hi)};
+}
+inline QuadMask AllLanes(QuadMask m) {
+    return {AllLanes(m.lo), AllLanes(m.hi)};
+}
+inline bool Any(QuadMask m) {
+    return Any(m.lo) || Any(m.hi);
+}
+inline Quad Select(QuadMask m, Quad a, Quad b) {
+    return {Select(m.lo, a.lo, b.lo), Select(m.hi, a.hi, b.hi)};
+}
+QUENDARIS_ALWAYS_INLINE Quad TableTanh(Quad x) {
+    return {TableTanh(x.lo), TableTanh(x.hi)};
+}
+QUENDARIS_ALWAYS_INLINE Quad PadeTanh(Quad x) {
+    return {PadeTanh(x.lo), PadeTanh(x.hi)};
+}
+
+// The two-stage type for a lane type, with its halves.
+template <class V>
+struct Wide;
+template <>
+struct Wide<double> {
+    using type = DoublePair;
+    static DoublePair Join(double a, double b) { return {a, b}; }
+    static double Low(DoublePair w) { return w.Lane0(); }
+    static double High(DoublePair w) { return w.Lane1(); }
+};
+template <>
+struct Wide<DoublePair> {
+    using type = Quad;
+    static Quad Join(DoublePair a, DoublePair b) { return {a, b}; }
+    static DoublePair Low(const Quad& w) { return w.lo; }
+    static DoublePair High(const Quad& w) { return w.hi; }
+};
+
+// "S-Filter": resonance sets Q, the output carries some band-pass.
+struct SModel {
+    using N = SSaturation;
+    template <class V>
+    static V Damping(V r, bool fourPole) {
+        const V q = fourPole ? 0.7 + 15.0 * r : 0.7 + 49.0 * r;
+        return 1.0 / Max(q, 0.1);
+    }
+    static bool Cascaded(int, bool fourPole) { return fourPole; }
+    template <class V>
+    static V Output(const SvfOutputs<V>& last, bool) {
+        return last.lp + 0.15 * last.bp;
+    }
+};
+
+// "W-Filter": damping from the resonance, the cascade's output scaled down.
+struct WModel {
+    using N = WSaturation;
+    template <class V>
+    static V Damping(V r, bool) {
+        return 2.0 * (1.0 - Min(r, 0.99));
+    }
+    static bool Cascaded(int poles, bool) { return poles > 2; }
+    template <class V>
+    static V Output(const SvfOutputs<V>& last, bool cascaded) {
+        return cascaded ? 0.7 * last.lp : last.lp;
+    }
+};
+
+template <class V>
+struct SvfSetup {
+    V drift1, drift2;
+    V gp1, gp2, k;
+};
+
+// SFilterStep and WFilterStep over a run of samples with the state in registers. In the cascade
+// the second stage of one sample and the first stage of the next do not depend on each other, so
+// they are solved side by side as one wider stage. Results are exactly those of the single steps.
+template <class Model, class V>
+class SvfRun {
+  public:
+    SvfRun(const Lanes<SvfChannelState, V>& lanes, int poles, bool fourPole)
+        : lanes_(lanes), fourPole_(fourPole), cascaded_(Model::Cascaded(poles, fourPole)) {
+        Load();
+    }
+
+    template <class StepOne, class Guard>
+    void Run(const V* x, const V* g, const V* r, V* y, int n, StepOne stepOne, Guard guard) {
+        if (cascaded_) {
+            RunCascade(x, g, r, y, n, stepOne, guard);
+        } else {
+            RunSingleStage(x, g, r, y, n, stepOne, guard);
+        }
+    }
+
+  private:
+    using S = SvfChannelState;
+    using N = typename Model::N;
+    using W = Wide<V>;
+    using WV = typename W::type;
+
+    void Load() {
+        first_ = LoadSvfStage(lanes_, 0);
+        second_ = LoadSvfStage(lanes_, 1);
+        drift1_ = lanes_.Load(&S::drift1);
+        drift2_ = lanes_.Load(&S::drift2);
+    }
+
+    void Store() const {
+        StoreSvfStage(lanes_, 0, first_);
+        StoreSvfStage(lanes_, 1, second_);
+        lanes_.Store(&S::drift1, drift1_);
+        lanes_.Store(&S::drift2, drift2_);
+    }
+
+    SvfSetup<V> Prepare(V g, V r) const {
+        SvfSetup<V> c;
+        c.k = Model::Damping(r, fourPole_);
+        c.drift1 = DriftStep(drift1_, lanes_.DrawNoise());
+        c.drift2 = DriftStep(drift2_, lanes_.DrawNoise());
+        const V G = g / (1.0 + g);
+        c.gp1 = G * (1.0 + kDriftDepth * c.drift1);
+        c.gp2 = G * (1.0 + kDriftDepth * c.drift2);
+        return c;
+    }
+
+    void Start(const SvfSetup<V>& c) {
+        drift1_ = c.drift1;
+        drift2_ = c.drift2;
+    }
+
+    static bool Finite(double v) { return std::isfinite(v); }
+    static bool Finite(DoublePair v) {
+        return std::isfinite(v.Lane0()) && std::isfinite(v.Lane1());
+    }
+
+    template <class StepOne, class Guard>
+    V Checked(V out, StepOne&, Guard& guard) {
+        if (Finite(out)) {
+            return out;
+        }
+        Store();
+        out = guard(out);
+        Load();
+        return out;
+    }
+
+    template <class StepOne, class Guard>
+    void RunSingleStage(const V* x, const V* g, const V* r, V* y, int n, StepOne& stepOne,
+                        Guard& guard) {
+        const V minCoefficient = kMinCoefficient;
+        for (int j = 0; j < n; ++j) {
+            if (Any(g[j] < minCoefficient)) {
+                Store();
+                y[j] = stepOne(j);
+                Load();
+                continue;
+            }
+            const SvfSetup<V> c = Prepare(g[j], r[j]);
+            Start(c);
+            const SvfOutputs<V> out = SolveSvfStage<N>(first_, x[j], c.gp1, c.k);
+            y[j] = Checked(Model::Output(out, false), stepOne, guard);
+        }
+        Store();
+    }
+
+    template <class StepOne, class Guard>
+    void RunCascade(const V* x, const V* g, const V* r, V* y, int n, StepOne& stepOne,
+                    Guard& guard) {
+        const V minCoefficient = kMinCoefficient;
+        SvfSetup<V> cur{};
+        V firstLp{};
+        bool firstDone = false;  // the first stage of sample j has run, with cur and firstLp
+        for (int j = 0; j < n; ++j) {
+            if (!firstDone) {
+                if (Any(g[j] < minCoefficient)) {
+                    Store();
+                    y[j] = stepOne(j);
+                    Load();
+                    continue;
+                }
+                cur = Prepare(g[j], r[j]);
+                Start(cur);
+                firstLp = SolveSvfStage<N>(first_, x[j], cur.gp1, cur.k).lp;
+            }
+            firstDone = false;
+            if (j + 1 < n && !Any(g[j + 1] < minCoefficient)) {
+                const Generators generators = lanes_.SaveGenerators();
+                const SvfStageState<V> firstBefore = first_;
+                const SvfSetup<V> next = Prepare(g[j + 1], r[j + 1]);
+                SvfStageState<WV> both;
+                both.bp = W::Join(first_.bp, second_.bp);
+                both.lp = W::Join(first_.lp, second_.lp);
+                both.h = W::Join(first_.h, second_.h);
+                both.nhKnown = first_.nhKnown && second_.nhKnown;
+                if (both.nhKnown) {
+                    both.nh.value = W::Join(first_.nh.value, second_.nh.value);
+                    both.nh.slope = W::Join(first_.nh.slope, second_.nh.slope);
+                }
+                const SvfOutputs<WV> out =
+                    SolveSvfStage<N>(both, W::Join(x[j + 1], firstLp), W::Join(next.gp1, cur.gp2),
+                                     W::Join(next.k, cur.k));
+                Split(both);
+                const V yj = Model::Output(SvfOutputs<V>{W::High(out.lp), W::High(out.bp)}, true);
+                if (Finite(yj)) {
+                    y[j] = yj;
+                    Start(next);
+                    cur = next;
+                    firstLp = W::Low(out.lp);
+                    firstDone = true;
+                    continue;
+                }
+                // The guard clears this sample's state: the next sample starts again from there.
+                lanes_.RestoreGenerators(generators);
+                first_ = firstBefore;
+                y[j] = Checked(yj, stepOne, guard);
+                continue;
+            }
+            const SvfOutputs<V> out = SolveSvfStage<N>(second_, firstLp, cur.gp2, cur.k);
+            y[j] = Checked(Model::Output(out, true), stepOne, guard);
+        }
+        Store();
+    }
+
+    void Split(const SvfStageState<WV>& both) {
+        first_.bp = W::Low(both.bp);
+        first_.lp = W::Low(both.lp);
+        first_.h = W::Low(both.h);
+        first_.nh = {W::Low(both.nh.value), W::Low(both.nh.slope)};
+        first_.nhKnown = both.nhKnown;
+        second_.bp = W::High(both.bp);
+        second_.lp = W::High(both.lp);
+        second_.h = W::High(both.h);
+        second_.nh = {W::High(both.nh.value), W::High(both.nh.slope)};
+        second_.nhKnown = both.nhKnown;
+    }
+
+    const Lanes<SvfChannelState, V>& lanes_;
+    const bool fourPole_;
+    const bool cascaded_;
+    SvfStageState<V> first_, second_;
+    V drift1_, drift2_;
+};
 
 // One model step on one channel or both; g must be at least kMinCoefficient in every lane.
 template <class V>
@@ -748,16 +1070,18 @@ void FilterModels::ProcessBlockOf(int model, const V* x, const V* g, const V* r,
             }
             break;
         }
-        case kSFilter: {
-            const auto lanes = LanesOf(svf_[SvfSlot(model)], V());
-            RunSteps(model, x, g, r, y, n, poles, fourPole,
-                     [&](V xj, V gj, V rj) { return SFilterStep(lanes, xj, gj, rj, fourPole); });
-            break;
-        }
+        case kSFilter:
         case kWFilter: {
             const auto lanes = LanesOf(svf_[SvfSlot(model)], V());
-            RunSteps(model, x, g, r, y, n, poles, fourPole,
-                     [&](V xj, V gj, V rj) { return WFilterStep(lanes, xj, gj, rj, poles); });
+            const auto stepOne = [&](int j) {
+                return StepOne(model, x[j], g[j], r[j], poles, fourPole);
+            };
+            const auto guard = [&](V out) { return GuardResult(model, out); };
+            if (model == kSFilter) {
+                SvfRun<SModel, V>(lanes, poles, fourPole).Run(x, g, r, y, n, stepOne, guard);
+            } else {
+                SvfRun<WModel, V>(lanes, poles, fourPole).Run(x, g, r, y, n, stepOne, guard);
+            }
             break;
         }
         default:
