@@ -15,30 +15,31 @@ constexpr double kRange = 16.0;
 constexpr double kScale = 4095.9375;  // entries per unit, (kPoints - 1) / kRange
 constexpr double kLn2 = 0.6931471805599453;
 
-// Written once by the static initialiser of TanhTable.cpp, read-only afterwards. Sample point i
-// is at index i + 1; index 0 holds 0, taken as the left neighbour of the point at 0.
-extern double tanhStorage[kEntries + 1];
-extern double logCoshStorage[kEntries + 1];
-inline const double* TanhPoints() {
-    return tanhStorage + 1;
+// One interval of the cubic between sample points i and i + 1: v(t) = ((c3 t + c2) t + c1) t + c0
+// for 0 <= t < 1. The Catmull-Rom coefficients depend on the four neighbouring points only, so
+// they are worked out once, in the same order of operations as an interpolation would.
+struct Segment {
+    double c3, c2, c1, c0;
+};
+
+// Written once by the static initialiser of TanhTable.cpp, read-only afterwards. Segment i starts
+// at sample point i; the point left of 0 is taken as 0.
+extern Segment tanhSegments[kPoints];
+extern Segment logCoshSegments[kPoints];
+inline const Segment* TanhSegments() {
+    return tanhSegments;
 }
-inline const double* LogCoshPoints() {
-    return logCoshStorage + 1;
+inline const Segment* LogCoshSegments() {
+    return logCoshSegments;
 }
 
 // Catmull-Rom interpolation of an even/odd table at |x| < 16.
-QUENDARIS_ALWAYS_INLINE double Interpolate(const double* values, double a) {
+QUENDARIS_ALWAYS_INLINE double Interpolate(const Segment* segments, double a) {
     const double b = a * kScale;
     const int i = static_cast<int>(b);
     const double t = b - i;
-    const double p0 = values[i - 1];
-    const double p1 = values[i];
-    const double p2 = values[i + 1];
-    const double p3 = values[i + 2];
-    return ((((p1 - p2) * 1.5 + (p3 - p0) * 0.5) * t + (p0 - 2.5 * p1 + 2.0 * p2 - 0.5 * p3)) * t +
-            (p2 - p0) * 0.5) *
-               t +
-           p1;
+    const Segment& s = segments[i];
+    return ((s.c3 * t + s.c2) * t + s.c1) * t + s.c0;
 }
 }  // namespace tanh_table
 
@@ -51,7 +52,7 @@ QUENDARIS_ALWAYS_INLINE double TableTanh(double x) {
         }
         return x > 0.0 ? 1.0 : -1.0;
     }
-    const double v = tanh_table::Interpolate(tanh_table::TanhPoints(), a);
+    const double v = tanh_table::Interpolate(tanh_table::TanhSegments(), a);
     return x > 0.0 ? v : -v;
 }
 
@@ -61,7 +62,7 @@ QUENDARIS_ALWAYS_INLINE double TableLogCosh(double x) {
     if (!(a < tanh_table::kRange)) {
         return a - tanh_table::kLn2;
     }
-    return tanh_table::Interpolate(tanh_table::LogCoshPoints(), a);
+    return tanh_table::Interpolate(tanh_table::LogCoshSegments(), a);
 }
 
 // Rational tanh for the usual signal range, the table beyond it.
@@ -76,20 +77,23 @@ QUENDARIS_ALWAYS_INLINE double PadeTanh(double x) {
 namespace tanh_table {
 #if QUENDARIS_PAIR_SSE2
 // Interpolate() for two arguments below the table range at once, lane for lane identical.
-QUENDARIS_ALWAYS_INLINE DoublePair InterpolatePair(const double* values, DoublePair a) {
+QUENDARIS_ALWAYS_INLINE DoublePair InterpolatePair(const Segment* segments, DoublePair a) {
     const __m128d b = _mm_mul_pd(a.v, _mm_set1_pd(kScale));
     const __m128i index = _mm_cvttpd_epi32(b);
     const int i0 = _mm_cvtsi128_si32(index);
     const int i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
     const DoublePair t = _mm_sub_pd(b, _mm_cvtepi32_pd(index));
-    const DoublePair p0(values[i0 - 1], values[i1 - 1]);
-    const DoublePair p1(values[i0], values[i1]);
-    const DoublePair p2(values[i0 + 1], values[i1 + 1]);
-    const DoublePair p3(values[i0 + 2], values[i1 + 2]);
-    return ((((p1 - p2) * 1.5 + (p3 - p0) * 0.5) * t + (p0 - 2.5 * p1 + 2.0 * p2 - 0.5 * p3)) * t +
-            (p2 - p0) * 0.5) *
-               t +
-           p1;
+    const double* s0 = &segments[i0].c3;
+    const double* s1 = &segments[i1].c3;
+    const __m128d high0 = _mm_load_pd(s0);  // c3, c2 of lane 0
+    const __m128d high1 = _mm_load_pd(s1);
+    const __m128d low0 = _mm_load_pd(s0 + 2);  // c1, c0 of lane 0
+    const __m128d low1 = _mm_load_pd(s1 + 2);
+    const DoublePair c3 = _mm_unpacklo_pd(high0, high1);
+    const DoublePair c2 = _mm_unpackhi_pd(high0, high1);
+    const DoublePair c1 = _mm_unpacklo_pd(low0, low1);
+    const DoublePair c0 = _mm_unpackhi_pd(low0, low1);
+    return ((c3 * t + c2) * t + c1) * t + c0;
 }
 #endif
 }  // namespace tanh_table
@@ -111,7 +115,7 @@ QUENDARIS_ALWAYS_INLINE DoublePair TableTanh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
     const DoublePair a = Abs(x);
     if (!Any(NotLess(a, tanh_table::kRange))) {
-        const DoublePair v = tanh_table::InterpolatePair(tanh_table::TanhPoints(), a);
+        const DoublePair v = tanh_table::InterpolatePair(tanh_table::TanhSegments(), a);
         return Select(DoublePair(0.0) < x, v, -v);
     }
 #endif
@@ -121,7 +125,7 @@ QUENDARIS_ALWAYS_INLINE DoublePair TableLogCosh(DoublePair x) {
 #if QUENDARIS_PAIR_SSE2
     const DoublePair a = Abs(x);
     if (!Any(NotLess(a, tanh_table::kRange))) {
-        return tanh_table::InterpolatePair(tanh_table::LogCoshPoints(), a);
+        return tanh_table::InterpolatePair(tanh_table::LogCoshSegments(), a);
     }
 #endif
     return TableLogCoshPerLane(x);
