@@ -57,7 +57,13 @@ TEST_F(Buses, MonoAndStereoPairsAreAccepted) {
     EXPECT_EQ(Arrange(effect, SpeakerArr::kMono, SpeakerArr::kMono), kResultOk);
     EXPECT_EQ(Arrangement(effect, kInput), 0x80000u);
     EXPECT_EQ(Arrangement(effect, kOutput), 0x80000u);
-    EXPECT_EQ(Bus(effect, kInput).channelCount, 1);
+    for (BusDirection dir : {kInput, kOutput}) {
+        const BusInfo mono = Bus(effect, dir);
+        EXPECT_EQ(mono.channelCount, 1);
+        EXPECT_EQ(mono.busType, kMain);
+        EXPECT_EQ(mono.flags, static_cast<uint32>(BusInfo::kDefaultActive));
+    }
+    EXPECT_EQ(StringConvert::convert(Bus(effect, kOutput).name), "Output");
     EXPECT_EQ(Arrange(effect, SpeakerArr::kStereo, SpeakerArr::kStereo), kResultOk);
     EXPECT_EQ(StringConvert::convert(Bus(effect, kInput).name), "Input");
     EXPECT_EQ(StringConvert::convert(Bus(effect, kOutput).name), "Output");
@@ -99,6 +105,12 @@ TEST_F(Buses, ArdourRequestsAreAcceptedWithoutChange) {
     ASSERT_TRUE(hosted.Valid());
     EXPECT_EQ(Arrange(hosted, SpeakerArr::kMono, SpeakerArr::k51), kResultOk);
     EXPECT_EQ(Arrangement(hosted, kOutput), SpeakerArr::kStereo);
+
+    NamedHost mixbus(u"Mixbus");
+    Effect mixed(&mixbus);
+    ASSERT_TRUE(mixed.Valid());
+    EXPECT_EQ(Arrange(mixed, SpeakerArr::kStereo, SpeakerArr::kMono), kResultOk);
+    EXPECT_EQ(Arrangement(mixed, kInput), SpeakerArr::kStereo);
 }
 
 TEST_F(Buses, SampleSizesLatencyAndTail) {

@@ -298,6 +298,17 @@ TEST_F(InProcess, ProgramsUnitsAndKnobMode) {
     EXPECT_EQ(plugin->getSelectedUnit(), 5);
     EXPECT_EQ(plugin->openHelp(false), kResultFalse);
     EXPECT_EQ(plugin->openAboutBox(false), kResultFalse);
+    UnitID unit = -7;
+    EXPECT_EQ(plugin->getUnitByBus(kAudio, BusDirections::kInput, 0, 0, unit), kResultFalse);
+    EXPECT_EQ(plugin->setUnitProgramData(0, 0, nullptr), kResultFalse);
+}
+
+TEST_F(InProcess, InfiniteTailIsReportedAsTheLargestCount) {
+    plugin->SetTailSize(2147483647);
+    EXPECT_EQ(plugin->getTailSamples(), 0xFFFFFFFFu);
+    plugin->SetTailSize(4800);
+    EXPECT_EQ(plugin->getTailSamples(), 4800u);
+    plugin->SetTailSize(0);
 }
 
 TEST(Arrangements, ChannelCountsMapToTheSpeakerTable) {

@@ -152,6 +152,11 @@ TEST(ModuleFactory, CreatesAnInstanceAnsweringTheProcessingInterfaces) {
     ASSERT_TRUE(effect.Valid());
     TUID controllerId{};
     EXPECT_EQ(effect.component->getControllerClassId(controllerId), kNotImplemented);
+    EXPECT_EQ(effect.component->setIoMode(Vst::kOfflineProcessing), kNotImplemented);
+    Vst::RoutingInfo in{}, out{};
+    EXPECT_EQ(effect.component->getRoutingInfo(in, out), kNotImplemented);
+    EXPECT_EQ(effect.component->setActive(true), kResultOk);
+    EXPECT_EQ(effect.component->setActive(false), kResultOk);
 }
 
 TEST(ModuleLifetime, InitAndExitCallsBalance) {
@@ -167,4 +172,32 @@ TEST(ModuleLifetime, InitAndExitCallsBalance) {
         ExitDll();
     EXPECT_FALSE(ExitDll());
     EXPECT_TRUE(InitDll());
+}
+
+TEST(ModuleLifetime, FirstInitialisationHandsTheModuleToTheResourceLoader) {
+    using namespace quendaris::vst3;
+    while (InitCount() > 0)
+        ExitDll();
+    while (InitCount() < 0)
+        InitDll();
+    int module = 0, later = 0;
+    RecordModule(&module, u"/plug-ins/quendaris.vst3/");
+    EXPECT_TRUE(InitDll());
+    EXPECT_EQ(ResourceHandle(), &module);
+    EXPECT_EQ(std::u16string(ModuleFolder()), u"/plug-ins/quendaris.vst3/");
+    // Only the first of several initialisations takes the handle.
+    RecordModule(&later, u"");
+    EXPECT_TRUE(InitDll());
+    EXPECT_EQ(ResourceHandle(), &module);
+    EXPECT_TRUE(ExitDll());
+    EXPECT_TRUE(ExitDll());
+}
+
+TEST(ModuleLifetime, FolderLongerThanItsBufferIsCut) {
+    using namespace quendaris::vst3;
+    const std::u16string longFolder(400, u'x');
+    RecordModule(nullptr, longFolder.c_str());
+    EXPECT_EQ(std::u16string(ModuleFolder()).size(), 259u);
+    RecordModule(nullptr, nullptr);
+    EXPECT_EQ(std::u16string(ModuleFolder()), u"");
 }

@@ -166,6 +166,21 @@ TEST(Processing, ZeroFrameBlockAppliesParametersAndTouchesNoBuffer) {
             ASSERT_EQ(block.Out(c, i), 7.0);
 }
 
+TEST(Processing, UnknownSampleSizeAppliesParametersButDoesNoAudioWork) {
+    Effect effect;
+    ASSERT_TRUE(effect.Start(2, kSample32));
+    Block block(2, 64, kSample32);
+    block.FillInput(Tone);
+    block.FillOutputConstant(7.0);
+    block.data.symbolicSampleSize = 2;
+    block.AddChange(kParamDrive, 0, 0.3);
+    EXPECT_EQ(block.Run(*effect.processor), kResultOk);
+    EXPECT_DOUBLE_EQ(StoredValue(effect, kParamDrive), 30.0);
+    for (int32 c = 0; c < 2; ++c)
+        for (int32 i = 0; i < 64; ++i)
+            ASSERT_EQ(block.Out(c, i), 7.0);
+}
+
 TEST(Processing, ParameterFlushWithoutBuffersOnlyAppliesChanges) {
     Effect effect;
     ASSERT_TRUE(effect.Start(2, kSample64));
