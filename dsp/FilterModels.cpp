@@ -86,16 +86,16 @@ using MaskOf = decltype(V() < V());
 struct MLadder {
     static constexpr double kFeedbackScale = 0.8;
     template <class V>
-    static V Shape(V q) {
+    QUENDARIS_ALWAYS_INLINE static V Shape(V q) {
         return q / (1.0 + 0.12 * Abs(q));
     }
     template <class V>
-    static V ShapeSlope(V q) {
+    QUENDARIS_ALWAYS_INLINE static V ShapeSlope(V q) {
         const V d = 1.0 + 0.12 * Abs(q);
         return 1.0 / (d * d);
     }
     template <class V>
-    static V Feedback(V k, V e) {
+    QUENDARIS_ALWAYS_INLINE static V Feedback(V k, V e) {
         return k * e;
     }
 };
@@ -104,15 +104,15 @@ struct MLadder {
 struct PLadder {
     static constexpr double kFeedbackScale = 0.85;
     template <class V>
-    static V Shape(V q) {
+    QUENDARIS_ALWAYS_INLINE static V Shape(V q) {
         return q;
     }
     template <class V>
-    static V ShapeSlope(V) {
+    QUENDARIS_ALWAYS_INLINE static V ShapeSlope(V) {
         return V(1.0);
     }
     template <class V>
-    static V Feedback(V k, V e) {
+    QUENDARIS_ALWAYS_INLINE static V Feedback(V k, V e) {
         return k * (e + 0.05 * e * e);
     }
 };
@@ -483,7 +483,7 @@ struct Saturation {
 // "S-Filter" integrators: symmetric soft saturation.
 struct SSaturation {
     template <class V>
-    static Saturation<V> At(V v) {
+    QUENDARIS_ALWAYS_INLINE static Saturation<V> At(V v) {
         const V n = PadeTanh(v);
         return {n, 1.0 - n * n};
     }
@@ -492,7 +492,7 @@ struct SSaturation {
 // "W-Filter" integrators: asymmetric, the even term adds low-order harmonics.
 struct WSaturation {
     template <class V>
-    static Saturation<V> At(V v) {
+    QUENDARIS_ALWAYS_INLINE static Saturation<V> At(V v) {
         const V t3 = TableTanh(3.0 * v);
         const V t2 = TableTanh(v * v);
         return {0.333333 * t3 + 0.1 * t2, (1.0 - t3 * t3) + 0.2 * v * (1.0 - t2 * t2)};
