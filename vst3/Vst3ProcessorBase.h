@@ -6,7 +6,6 @@
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
 namespace Steinberg::Vst {
-class ParameterContainer;
 class IParameterChanges;
 }  // namespace Steinberg::Vst
 
