@@ -278,7 +278,7 @@ double FilterEngine::MixWithDelayedDry(int channel, double wet, double dry,
         float* line = dryDelayLines_[channel].data();
         int& p = dryDelayPositions_[channel];
         line[p] = static_cast<float>(dry);
-        p = (p + 1) % dryDelayLength_;
+        p = p + 1 < dryDelayLength_ ? p + 1 : 0;
         dry = line[p];
     }
     return (s.mix * wet + (1.0 - s.mix) * dry) * s.outputGain;
