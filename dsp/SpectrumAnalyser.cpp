@@ -89,7 +89,7 @@ void SpectrumAnalyser::TransformToMagnitudes(float* samples) {
         }
     }
     for (int k = 0; k < kSize; ++k) {
-        samples[k] = static_cast<float>(std::hypot(re[k], im[k]));
+        samples[k] = static_cast<float>(std::sqrt(re[k] * re[k] + im[k] * im[k]));
     }
 }
 
