@@ -6,4 +6,5 @@ source "$(dirname "$0")/lib/apt.sh"
 install_debian_packages \
     cmake ninja-build g++ ccache git pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev \
-    libsndfile1-dev
+    libsndfile1-dev \
+    ardour
