@@ -429,6 +429,35 @@ TEST(Crossfade, BypassWhileFadingMatches) {
     EXPECT_LE(d.maxAbs, kTight) << Describe(d);
 }
 
+// A change made while bypassed starts the fade at once; it advances only in processed blocks.
+TEST(Crossfade, ModelChangeWhileBypassedMatches) {
+    SideBySide run(2);
+    const Schedule schedule = [](int block) {
+        BlockParameters p = Settings(block < 4 ? 2 : 1, false, 70.0, 25.0);
+        p.bypass = (block >= 2 && block < 7) ? 1.0 : 0.0;
+        return p;
+    };
+    const Difference d =
+        run.Run(Stereo(Noise(4000, 0.6, 52), Saw(4000, 210.0, 0.6)), schedule, {120, 19});
+    EXPECT_LE(d.maxAbs, kTight) << Describe(d);
+    EXPECT_EQ(run.engine.CrossfadeProgress(), run.literal.CrossfadeProgress());
+}
+
+// A reset neither ends nor restarts a fade that is under way.
+TEST(Crossfade, ResetDuringAFadeMatches) {
+    SideBySide run(2);
+    const Signal in = Stereo(Noise(300, 0.6, 53), Noise(300, 0.6, 54));
+    Difference d = run.Run(in, Constant(Settings(3, true, 50.0, 50.0)), {100});
+    EXPECT_LE(d.maxAbs, kTight) << Describe(d);
+    ASSERT_LT(run.literal.CrossfadeProgress(), 1.0);
+    run.ResetBoth(44100.0, 2);
+    EXPECT_EQ(run.engine.CrossfadeProgress(), run.literal.CrossfadeProgress());
+    d = run.Run(in, Constant(Settings(1, true, 50.0, 50.0)), {100});
+    EXPECT_LE(d.maxAbs, kTight) << Describe(d);
+    EXPECT_EQ(run.engine.CurrentModel(), run.literal.CurrentModel());
+    EXPECT_EQ(run.engine.CrossfadeProgress(), run.literal.CrossfadeProgress());
+}
+
 // The integer part of the Model value selects the model.
 TEST(Crossfade, FractionalModelValuesMatch) {
     SideBySide run(2);
@@ -466,6 +495,24 @@ TEST(Tails, ResetMidStreamMatches) {
         const Difference d = run.Run(in, Constant(Settings(round, round == 1, 55.0, 35.0)), {250});
         EXPECT_LE(d.maxAbs, kTight) << "round " << round << ": " << Describe(d);
         run.ResetBoth(round == 1 ? 44100.0 : 48000.0, 2);
+        for (int k = 0; k < LiteralEngine::kFftSize; ++k) {
+            ASSERT_EQ(run.engine.SmoothedSpectrum()[k], 0.0f) << "bin " << k << " after reset";
+            ASSERT_EQ(run.literal.SmoothedSpectrum()[k], 0.0f) << "bin " << k << " after reset";
+        }
+        EXPECT_EQ(run.engine.SampleRate(), round == 1 ? 44100.0 : 48000.0);
+    }
+}
+
+// Seconds of audio: the drift generators, the unwrapped wobble phase and the leaky integrators
+// all run long enough to show any slow divergence.
+TEST(Tails, LongRunMatchesForEveryModel) {
+    for (int model = 0; model < 4; ++model) {
+        SideBySide run(2);
+        BlockParameters p = Settings(model, model >= 2, 85.0, 60.0, 900.0);
+        p.mix = 80.0;
+        const Difference d = run.Run(Stereo(Saw(96000, 65.0, 0.7), Noise(96000, 0.5, 55 + model)),
+                                     Constant(p), {512, 301});
+        EXPECT_LE(d.maxAbs, kTolerance) << kModelNames[model] << ": " << Describe(d);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -233,6 +234,101 @@ TEST(Analyser, SpectrumAgreesBitForBit) {
     for (int k = 0; k < LiteralEngine::kFftSize; ++k) {
         ASSERT_EQ(engine.SmoothedSpectrum()[k], literal.SmoothedSpectrum()[k]) << "bin " << k;
     }
+}
+
+// ---- numbers the design states outright, held by the plain rendering itself ----
+
+TEST(Anchors, TableEdgesHaveTheStatedValues) {
+    EXPECT_EQ(LiteralEngine::TableTanh(16.0), 1.0);
+    EXPECT_EQ(LiteralEngine::TableTanh(-20.0), -1.0);
+    EXPECT_EQ(LiteralEngine::TableTanh(0.0), 0.0);
+    EXPECT_EQ(LiteralEngine::TableLogCosh(20.0), 20.0 - 0.6931471805599453);
+    EXPECT_EQ(LiteralEngine::TableLogCosh(-3.7), LiteralEngine::TableLogCosh(3.7));
+    EXPECT_NEAR(LiteralEngine::TableTanh(0.8), std::tanh(0.8), 1e-12);
+    const double x = 1.4999;
+    EXPECT_NEAR(LiteralEngine::PadeTanh(x), x * (x * x + 27.0) / (9.0 * x * x + 27.0), 1e-15);
+    EXPECT_EQ(LiteralEngine::PadeTanh(1.5), LiteralEngine::TableTanh(1.5));
+}
+
+TEST(Anchors, BinCentreSineSettlesAtHalfTheWindowSum) {
+    LiteralEngine literal;
+    literal.Reset(48000.0, 1);
+    const double amplitude = 0.3;
+    for (int i = 0; i < 2048 * 80 + 1; ++i) {
+        literal.FeedAnalyzerSample(
+            static_cast<float>(amplitude * std::sin(2.0 * 3.141592653589793 * 100.0 * i / 2048.0)));
+    }
+    EXPECT_NEAR(literal.SmoothedSpectrum()[100], 511.75 * amplitude, 1e-3 * 511.75 * amplitude);
+}
+
+TEST(Anchors, ResponseCornersAtZeroResonance) {
+    LiteralEngine literal;
+    literal.Reset(48000.0, 1);
+    const double silence[1] = {0.0};
+    const double* in[1] = {silence};
+    double out[1];
+    double* outs[1] = {out};
+    BlockParameters p;
+    p.cutoff = 1000.0;
+    p.resonance = 0.0;
+    p.model = 0;
+    literal.ProcessBlock(p, in, outs, 1, 1);
+    EXPECT_NEAR(literal.ResponseMagnitude(1000.0f), 0.5, 1e-6);  // two one-poles at Ω = 1
+    EXPECT_EQ(literal.ResponseMagnitude(5.0f), literal.ResponseMagnitude(20.0f));
+    p.model = 3;
+    literal.ProcessBlock(p, in, outs, 1, 1);
+    // Critically damped: |H| = 1.15 / (1 + Ω'²) with Ω' = 1 / 1.06 at the cutoff.
+    EXPECT_NEAR(literal.ResponseMagnitude(1000.0f), 1.15 / (1.0 + 1.0 / (1.06 * 1.06)), 1e-6);
+}
+
+// With the filter passed through (coefficient far below its floor) only the two FIR stages
+// remain: an impulse comes out centred 8 host samples later, the dry share 4 samples later.
+TEST(Anchors, ImpulseDelaysOfWetAndDryPaths) {
+    for (double mix : {100.0, 0.0}) {
+        LiteralEngine literal;
+        literal.Reset(48000.0, 1);
+        std::vector<double> in(256, 0.0);
+        std::vector<double> out(256, 0.0);
+        const double* ins[1] = {in.data()};
+        double* outs[1] = {out.data()};
+        BlockParameters p;
+        p.cutoff = 0.0;
+        p.mix = mix;
+        // Let the smoothed cutoff glide from 1000 Hz down to where the coefficient floor holds.
+        literal.ProcessBlock(p, ins, outs, 1, 256);
+        in.assign(64, 0.0);
+        out.assign(64, 0.0);
+        in[10] = 1.0;
+        ins[0] = in.data();
+        outs[0] = out.data();
+        literal.ProcessBlock(p, ins, outs, 1, 64);
+        const int peak = static_cast<int>(std::max_element(out.begin(), out.end()) - out.begin());
+        EXPECT_EQ(peak, mix > 50.0 ? 18 : 14) << "mix " << mix;
+        if (mix > 50.0) {
+            for (int k = 1; k <= 7; ++k) {
+                EXPECT_NEAR(out[18 - k], out[18 + k], 1e-15) << "symmetric around the centre";
+            }
+        } else {
+            EXPECT_EQ(out[14], 1.0);
+        }
+    }
+}
+
+TEST(Anchors, FadeLastsTenMilliseconds) {
+    LiteralEngine literal;
+    literal.Reset(48000.0, 1);
+    const double silence[1] = {0.0};
+    const double* in[1] = {silence};
+    double out[1];
+    double* outs[1] = {out};
+    BlockParameters p;
+    p.model = 2;
+    int frames = 0;
+    do {
+        literal.ProcessBlock(p, in, outs, 1, 1);
+        ++frames;
+    } while (literal.CrossfadeProgress() < 1.0);
+    EXPECT_NEAR(frames, 480, 1);
 }
 
 }  // namespace
