@@ -361,6 +361,49 @@ INSTANTIATE_TEST_SUITE_P(Odd, BlockSizes,
                                          std::vector<int>{333}, std::vector<int>{513},
                                          std::vector<int>{3100}, std::vector<int>{0, 1023, 2}));
 
+// Host blocks far longer than the size given at reset, and longer than any internal chunk.
+TEST(LongBlocks, OutputMatchesForBlocksBeyondEveryBufferSize) {
+    for (int model = 0; model < 4; ++model) {
+        SideBySide run(2);
+        const Difference d =
+            run.Run(Stereo(Noise(20000, 0.7, 13), Sweep(20000, 0.7)),
+                    Constant(Settings(model, model % 2 == 0, 60.0, 40.0)), {9000, 11000});
+        EXPECT_LE(d.maxAbs, kTight) << kModelNames[model] << ": " << Describe(d);
+    }
+}
+
+// Before the first reset the dry signal is not delayed and the sample rate is 44.1 kHz.
+TEST(NoReset, ProcessingBeforeAnyResetMatches) {
+    for (int channels : {1, 2}) {
+        FilterEngine engine;
+        LiteralEngine literal;
+        const Signal in = channels == 1 ? Mono(Noise(700, 0.5, 14))
+                                        : Stereo(Noise(700, 0.5, 14), Saw(700, 300.0, 0.5));
+        Signal eo(channels, std::vector<double>(700));
+        Signal lo(channels, std::vector<double>(700));
+        BlockParameters p = Settings(1, true, 50.0, 30.0);
+        p.mix = 40.0;
+        for (int offset = 0; offset < 700; offset += 100) {
+            std::vector<const double*> ins;
+            std::vector<double*> eos;
+            std::vector<double*> los;
+            for (int ch = 0; ch < channels; ++ch) {
+                ins.push_back(in[ch].data() + offset);
+                eos.push_back(eo[ch].data() + offset);
+                los.push_back(lo[ch].data() + offset);
+            }
+            engine.ProcessBlock(p, ins.data(), eos.data(), channels, 100);
+            literal.ProcessBlock(p, ins.data(), los.data(), channels, 100);
+        }
+        for (int ch = 0; ch < channels; ++ch) {
+            for (int k = 0; k < 700; ++k) {
+                ASSERT_NEAR(eo[ch][k], lo[ch][k], kTight)
+                    << channels << " channels, channel " << ch << " frame " << k;
+            }
+        }
+    }
+}
+
 // ---- model changes and crossfades ----
 
 TEST(Crossfade, EveryPairOfModelsMatches) {
