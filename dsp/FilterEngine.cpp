@@ -244,15 +244,17 @@ int FilterEngine::PlanCrossfade(int nOversampled) {
 template <class V>
 void FilterEngine::FilterChannels(const BlockSettings& s, V* stream, ModelBuffers<V>& b,
                                   V channelScale, int nOversampled) {
-    V g = 0.0;
-    for (int j = 0; j < nOversampled; ++j) {
-        if (j % kFactor == 0) {
-            // A slight left/right mismatch widens the image.
-            g = channelScale * NextCoefficient(s);
+    // The coefficient first, once per host frame, so that the per-sample loop calls nothing.
+    for (int j = 0; j < nOversampled; j += kFactor) {
+        // A slight left/right mismatch widens the image.
+        const V g = channelScale * NextCoefficient(s);
+        for (int p = 0; p < kFactor; ++p) {
+            b.coefficient[j + p] = g;
         }
+    }
+    for (int j = 0; j < nOversampled; ++j) {
         const V x = s.inputGain * stream[j];
         b.input[j] = x;
-        b.coefficient[j] = g;
         // Resonance rises with the input level, by at most 20 %.
         b.resonance[j] = s.u * (1.0 + 0.2 * TableTanh(Abs(x)));
     }
