@@ -61,6 +61,51 @@ void SpectrumAnalyser::CompleteFrame() {
     frameCount_ = 0;
 }
 
+namespace {
+
+DoublePair LoadPair(const double* p) {
+#if QUENDARIS_PAIR_SSE2
+    return _mm_loadu_pd(p);
+#else
+    return {p[0], p[1]};
+#endif
+}
+
+void StorePair(double* p, DoublePair v) {
+#if QUENDARIS_PAIR_SSE2
+    _mm_storeu_pd(p, v.v);
+#else
+    p[0] = v.Lane0();
+    p[1] = v.Lane1();
+#endif
+}
+
+}  // namespace
+
+// One stage of the transform with two neighbouring butterflies side by side; each is rounded
+// exactly as on its own.
+void SpectrumAnalyser::ButterfliesInPairs(double* re, double* im, int span, int twiddleStride) {
+    const int half = span / 2;
+    for (int b = 0; b < kSize; b += span) {
+        for (int k = 0; k < half; k += 2) {
+            const DoublePair wr(twiddleRe_[k * twiddleStride], twiddleRe_[(k + 1) * twiddleStride]);
+            const DoublePair wi(twiddleIm_[k * twiddleStride], twiddleIm_[(k + 1) * twiddleStride]);
+            const int lo = b + k;
+            const int up = lo + half;
+            const DoublePair reUp = LoadPair(re + up);
+            const DoublePair imUp = LoadPair(im + up);
+            const DoublePair reLo = LoadPair(re + lo);
+            const DoublePair imLo = LoadPair(im + lo);
+            const DoublePair tr = wr * reUp - wi * imUp;
+            const DoublePair ti = wr * imUp + wi * reUp;
+            StorePair(re + up, reLo - tr);
+            StorePair(im + up, imLo - ti);
+            StorePair(re + lo, reLo + tr);
+            StorePair(im + lo, imLo + ti);
+        }
+    }
+}
+
 void SpectrumAnalyser::TransformToMagnitudes(float* samples) {
     double* re = workRe_.data();
     double* im = workIm_.data();
@@ -73,6 +118,10 @@ void SpectrumAnalyser::TransformToMagnitudes(float* samples) {
         const int span = 1 << s;
         const int half = span / 2;
         const int twiddleStride = 1 << (kBits - s);
+        if (half >= 2) {
+            ButterfliesInPairs(re, im, span, twiddleStride);
+            continue;
+        }
         for (int b = 0; b < kSize; b += span) {
             for (int k = 0; k < half; ++k) {
                 const double wr = twiddleRe_[k * twiddleStride];

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "DoublePair.h"
+
 namespace quendaris {
 
 // Collects output samples into non-overlapping frames of 2048, windows them (Hann), transforms
@@ -29,6 +31,7 @@ class SpectrumAnalyser {
 
   private:
     void CompleteFrame();
+    void ButterfliesInPairs(double* re, double* im, int span, int twiddleStride);
 
     std::vector<int> bitReverse_;
     std::vector<double> twiddleRe_, twiddleIm_;
