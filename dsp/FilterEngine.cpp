@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "Crossfade.h"
 #include "DenormalScope.h"
@@ -23,8 +24,10 @@ double FiniteOr(double value, double fallback) {
     return std::isfinite(value) ? value : fallback;
 }
 
+// Samples that are not finite, or too large for the single-precision dry delay (which would
+// turn them into infinity and the mix into NaN), count as silence.
 double SafeSample(double value) {
-    return std::isfinite(value) ? value : 0.0;
+    return std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()) ? value : 0.0;
 }
 
 const double* InputChannel(const double* const* inputs, int channel) {

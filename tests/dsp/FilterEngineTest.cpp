@@ -359,6 +359,34 @@ TEST(Robustness, NonFiniteInputSamplesCountAsSilence) {
     }
 }
 
+TEST(Robustness, SamplesBeyondSinglePrecisionCountAsSilence) {
+    // Finite 64-bit samples the single-precision dry delay cannot hold must not turn the mix
+    // into NaN or poison the smoothed spectrum.
+    for (double mix : {100.0, 50.0, 0.0}) {
+        BlockParameters p = Params(kMFilter, 3000.0, 50.0);
+        p.mix = mix;
+        Stereo clean = Noise(4096 * 3);
+        Stereo dirty = clean;
+        for (int k : {10, 2000, 2001}) {
+            clean.left[k] = clean.right[k] = 0.0;
+            dirty.left[k] = 1e300;
+            dirty.right[k] = -4e38;
+        }
+        FilterEngine a;
+        FilterEngine b;
+        a.Reset(kFs, 2, 512);
+        b.Reset(kFs, 2, 512);
+        const Stereo outA = Render(a, p, clean, 512);
+        const Stereo outB = Render(b, p, dirty, 512);
+        ExpectSameSignal(outA.left, outB.left);
+        ExpectSameSignal(outA.right, outB.right);
+        for (int bin = 0; bin < 2048; ++bin) {
+            ASSERT_TRUE(std::isfinite(b.SmoothedSpectrum()[bin]))
+                << "mix " << mix << " bin " << bin;
+        }
+    }
+}
+
 TEST(Robustness, NullBuffersAndChannelCountsAreSafe) {
     FilterEngine engine;
     engine.Reset(kFs, 2, 64);
