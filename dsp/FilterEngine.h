@@ -5,8 +5,8 @@
 
 #include "Crossfade.h"
 #include "FilterModels.h"
+#include "OutputAnalyser.h"
 #include "Oversampler.h"
-#include "SpectrumAnalyser.h"
 
 namespace quendaris {
 
@@ -50,7 +50,7 @@ class FilterEngine {
     int DisplayModel() const { return displayModel_.load(); }
     bool DisplayFourPole() const { return displayFourPole_.load(); }
     double SampleRate() const { return sampleRateShared_.load(); }
-    // SpectrumAnalyser::kSize bins; bin k stands for k * SampleRate() / kSize Hz.
+    // OutputAnalyser::kSize bins; bin k stands for k * SampleRate() / kSize Hz.
     const float* SmoothedSpectrum() const { return analyser_.SmoothedSpectrum(); }
     // Linear magnitude of the displayed model's response at frequencyHz, never below 1e-5.
     float ResponseMagnitude(float frequencyHz) const;
@@ -64,7 +64,7 @@ class FilterEngine {
     const FilterModels& Models() const { return models_; }
     const Oversampler& Upsampler() const { return upsampler_; }
     const Oversampler& Downsampler() const { return downsampler_; }
-    const SpectrumAnalyser& Analyser() const { return analyser_; }
+    const OutputAnalyser& Analyser() const { return analyser_; }
 
   private:
     struct BlockSettings;
@@ -122,7 +122,7 @@ class FilterEngine {
     int previousModel_ = 0;
     double crossfadeProgress_ = 1.0;
     FilterModels models_;
-    SpectrumAnalyser analyser_;
+    OutputAnalyser analyser_;
 
     std::atomic<float> displayCutoff_{1000.0f};
     std::atomic<float> displayResonance_{50.0f};

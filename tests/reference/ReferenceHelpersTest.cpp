@@ -8,7 +8,7 @@
 
 #include "FilterModels.h"
 #include "Oversampler.h"
-#include "SpectrumAnalyser.h"
+#include "OutputAnalyser.h"
 #include "TanhTable.h"
 #include "LiteralEngine.h"
 
@@ -218,7 +218,7 @@ TEST(FilterSteps, NonFiniteGuardAgrees) {
 // ---- analyser on its own ----
 
 TEST(Analyser, SpectrumAgreesBitForBit) {
-    SpectrumAnalyser engine;
+    OutputAnalyser engine;
     engine.Reset();
     LiteralEngine literal;
     literal.Reset(48000.0, 1);

@@ -9,12 +9,12 @@ namespace quendaris {
 // Collects output samples into non-overlapping frames of 2048, windows them (Hann), transforms
 // them and keeps an exponentially smoothed magnitude spectrum for the display. All buffers are
 // allocated at construction; nothing allocates afterwards.
-class SpectrumAnalyser {
+class OutputAnalyser {
   public:
     static constexpr int kBits = 11;
     static constexpr int kSize = 1 << kBits;
 
-    SpectrumAnalyser();
+    OutputAnalyser();
 
     // Audio thread, once per output frame. A complete frame is transformed when the next
     // sample arrives.

@@ -3,31 +3,31 @@
 #include <cmath>
 #include <vector>
 
-#include "SpectrumAnalyser.h"
+#include "OutputAnalyser.h"
 #include "TestSignals.h"
 
 namespace quendaris {
 namespace {
 
-constexpr int kSize = SpectrumAnalyser::kSize;
+constexpr int kSize = OutputAnalyser::kSize;
 
-void FeedBinCentreSine(SpectrumAnalyser& a, int bin, float amplitude, int samples) {
+void FeedBinCentreSine(OutputAnalyser& a, int bin, float amplitude, int samples) {
     for (int i = 0; i < samples; ++i) {
         a.FeedAnalyzerSample(amplitude *
                              static_cast<float>(std::sin(2.0 * test::kPi * bin * i / kSize)));
     }
 }
 
-TEST(SpectrumAnalyser, BinCentreSineSettlesAtHalfTheWindowSum) {
-    SpectrumAnalyser a;
+TEST(OutputAnalyser, BinCentreSineSettlesAtHalfTheWindowSum) {
+    OutputAnalyser a;
     a.Reset();
     FeedBinCentreSine(a, 100, 0.5f, kSize * 80 + 1);
     EXPECT_NEAR(a.SmoothedSpectrum()[100], 511.75 * 0.5, 0.01);
     EXPECT_LT(a.SmoothedSpectrum()[300], 1e-3);
 }
 
-TEST(SpectrumAnalyser, FirstFramesApproachTheMagnitudeByFifteenPercent) {
-    SpectrumAnalyser a;
+TEST(OutputAnalyser, FirstFramesApproachTheMagnitudeByFifteenPercent) {
+    OutputAnalyser a;
     a.Reset();
     FeedBinCentreSine(a, 64, 1.0f, kSize);
     EXPECT_EQ(a.SmoothedSpectrum()[64], 0.0f);  // complete, not yet transformed
@@ -40,8 +40,8 @@ TEST(SpectrumAnalyser, FirstFramesApproachTheMagnitudeByFifteenPercent) {
     EXPECT_NEAR(a.SmoothedSpectrum()[64], 0.2775 * 511.75, 0.02);
 }
 
-TEST(SpectrumAnalyser, ResetClearsSpectrumAndFrame) {
-    SpectrumAnalyser a;
+TEST(OutputAnalyser, ResetClearsSpectrumAndFrame) {
+    OutputAnalyser a;
     a.Reset();
     FeedBinCentreSine(a, 10, 1.0f, kSize + 10);
     ASSERT_GT(a.SmoothedSpectrum()[10], 1.0f);
@@ -52,8 +52,8 @@ TEST(SpectrumAnalyser, ResetClearsSpectrumAndFrame) {
     }
 }
 
-TEST(SpectrumAnalyser, TransformOfImpulseIsFlat) {
-    SpectrumAnalyser a;
+TEST(OutputAnalyser, TransformOfImpulseIsFlat) {
+    OutputAnalyser a;
     std::vector<float> x(kSize, 0.0f);
     x[0] = 1.0f;
     a.TransformToMagnitudes(x.data());
@@ -62,8 +62,8 @@ TEST(SpectrumAnalyser, TransformOfImpulseIsFlat) {
     }
 }
 
-TEST(SpectrumAnalyser, TransformOfCosineHasTwoMirroredBins) {
-    SpectrumAnalyser a;
+TEST(OutputAnalyser, TransformOfCosineHasTwoMirroredBins) {
+    OutputAnalyser a;
     std::vector<float> x(kSize);
     for (int i = 0; i < kSize; ++i) {
         x[i] = static_cast<float>(std::cos(2.0 * test::kPi * 5 * i / kSize));

@@ -1,11 +1,11 @@
-#include "SpectrumAnalyser.h"
+#include "OutputAnalyser.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace quendaris {
 
-SpectrumAnalyser::SpectrumAnalyser()
+OutputAnalyser::OutputAnalyser()
     : bitReverse_(kSize),
       twiddleRe_(kSize / 2),
       twiddleIm_(kSize / 2),
@@ -31,7 +31,7 @@ SpectrumAnalyser::SpectrumAnalyser()
     }
 }
 
-void SpectrumAnalyser::Reset() {
+void OutputAnalyser::Reset() {
     for (int k = 0; k < kSize; ++k) {
         // Symmetric Hann window: both end points are 0.
         hannWindow_[k] = (1.0f - std::cos((static_cast<float>(k) * 6.2831855f) / 2047.0f)) * 0.5f;
@@ -42,7 +42,7 @@ void SpectrumAnalyser::Reset() {
     std::fill(smoothedSpectrum_.begin(), smoothedSpectrum_.end(), 0.0f);
 }
 
-void SpectrumAnalyser::FeedAnalyzerSample(float value) {
+void OutputAnalyser::FeedAnalyzerSample(float value) {
     if (frameCount_ == kSize) {
         CompleteFrame();
     }
@@ -50,7 +50,7 @@ void SpectrumAnalyser::FeedAnalyzerSample(float value) {
     ++frameCount_;
 }
 
-void SpectrumAnalyser::CompleteFrame() {
+void OutputAnalyser::CompleteFrame() {
     for (int i = 0; i < kSize; ++i) {
         fftWork_[i] = hannWindow_[i] * frameSamples_[i];
     }
@@ -84,7 +84,7 @@ void StorePair(double* p, DoublePair v) {
 
 // One stage of the transform with two neighbouring butterflies side by side; each is rounded
 // exactly as on its own.
-void SpectrumAnalyser::ButterfliesInPairs(double* re, double* im, int span, int twiddleStride) {
+void OutputAnalyser::ButterfliesInPairs(double* re, double* im, int span, int twiddleStride) {
     const int half = span / 2;
     for (int b = 0; b < kSize; b += span) {
         for (int k = 0; k < half; k += 2) {
@@ -106,7 +106,7 @@ void SpectrumAnalyser::ButterfliesInPairs(double* re, double* im, int span, int 
     }
 }
 
-void SpectrumAnalyser::TransformToMagnitudes(float* samples) {
+void OutputAnalyser::TransformToMagnitudes(float* samples) {
     double* re = workRe_.data();
     double* im = workIm_.data();
     for (int i = 0; i < kSize; ++i) {
