@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 #include "TanhTable.h"
 
@@ -78,6 +80,64 @@ class Lanes<State, DoublePair> {
     State& a_;
     State& b_;
 };
+
+// The drift generators of a run, copied out of the channel states so that they stay in
+// registers; Draw gives what NextDriftNoise gives for each lane.
+template <class V>
+class NoiseSource;
+
+template <>
+class NoiseSource<double> {
+  public:
+    void Set(const Generators& g) { state_ = g[0]; }
+    Generators Get() const { return {state_, 0}; }
+    double Draw() { return NextDriftNoise(state_); }
+
+  private:
+    uint32_t state_ = 0;
+};
+
+#if QUENDARIS_PAIR_SSE2
+// Both generators step together, one in the low half of each 64-bit lane: the low half of a
+// 32 x 32-bit product is the product modulo 2^32.
+template <>
+class NoiseSource<DoublePair> {
+  public:
+    void Set(const Generators& g) {
+        state_ = _mm_set_epi32(0, static_cast<int>(g[1]), 0, static_cast<int>(g[0]));
+    }
+    Generators Get() const {
+        return {static_cast<uint32_t>(_mm_cvtsi128_si32(state_)),
+                static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(state_, state_)))};
+    }
+    DoublePair Draw() {
+        state_ = _mm_add_epi32(_mm_mul_epu32(state_, _mm_set1_epi32(1664525)),
+                               _mm_set1_epi32(1013904223));
+        // Unsigned to double, exactly: flip the top bit, convert as signed, add 2^31 back.
+        const __m128i packed = _mm_shuffle_epi32(state_, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i flipped = _mm_xor_si128(packed, _mm_set1_epi32(INT32_MIN));
+        const DoublePair u = _mm_add_pd(_mm_cvtepi32_pd(flipped), _mm_set1_pd(2147483648.0));
+        return 2.0 * (u * 2.3283064365386963e-10) - 1.0;
+    }
+
+  private:
+    __m128i state_ = _mm_setzero_si128();
+};
+#else
+template <>
+class NoiseSource<DoublePair> {
+  public:
+    void Set(const Generators& g) { state_ = g; }
+    Generators Get() const { return state_; }
+    DoublePair Draw() {
+        const double left = NextDriftNoise(state_[0]);
+        return {left, NextDriftNoise(state_[1])};
+    }
+
+  private:
+    Generators state_{};
+};
+#endif
 
 template <class V>
 using MaskOf = decltype(V() < V());
@@ -261,6 +321,7 @@ class LadderRun {
         drift3_ = lanes_.Load(&S::drift3);
         drift4_ = lanes_.Load(&S::drift4);
         feedbackPrev_ = lanes_.Load(&S::feedbackPrev);
+        noise_.Set(lanes_.SaveGenerators());
     }
 
     void Store() const {
@@ -277,15 +338,16 @@ class LadderRun {
         lanes_.Store(&S::drift3, drift3_);
         lanes_.Store(&S::drift4, drift4_);
         lanes_.Store(&S::feedbackPrev, feedbackPrev_);
+        lanes_.RestoreGenerators(noise_.Get());
     }
 
     // Draws the drift and works out the coefficients; the drift is kept by Start.
-    LadderSetup<V> Prepare(V x, V g, V rIn) const {
+    LadderSetup<V> Prepare(V x, V g, V rIn) {
         LadderSetup<V> c;
-        c.drift1 = DriftStep(drift1_, lanes_.DrawNoise());
-        c.drift2 = DriftStep(drift2_, lanes_.DrawNoise());
-        c.drift3 = DriftStep(drift3_, lanes_.DrawNoise());
-        c.drift4 = DriftStep(drift4_, lanes_.DrawNoise());
+        c.drift1 = DriftStep(drift1_, noise_.Draw());
+        c.drift2 = DriftStep(drift2_, noise_.Draw());
+        c.drift3 = DriftStep(drift3_, noise_.Draw());
+        c.drift4 = DriftStep(drift4_, noise_.Draw());
         const V G = g / (1.0 + g);
         c.g1 = G * (1.0 + kDriftDepth * c.drift1);
         c.g2 = G * (1.0 + kDriftDepth * c.drift2);
@@ -324,6 +386,8 @@ class LadderRun {
 
     // Evaluates the current sample at l and, stage by stage, the first round of the next sample
     // as if this evaluation ends the current one; sNext receives the integrators that implies.
+    // The current sample's feedback slope is left out: it is needed only if l has not converged,
+    // and then SlopeForNextRound supplies it.
     static QUENDARIS_ALWAYS_INLINE void EvaluateWithNext(const LadderSetup<V>& c, V l, const V s[4],
                                                          LadderEval<V>& ev, LadderSetup<V>& next,
                                                          V sNext[4], LadderEval<V>& evNext) {
@@ -332,7 +396,7 @@ class LadderRun {
         evNext.v = a * next.l0;
         next.feedbackPrev = ev.v;
         next.logCoshPrev = TableLogCosh(ev.v);
-        ev.e = AdaaTanh(ev.v, c.feedbackPrev, c.logCoshPrev);
+        ev.e.value = AdaaValue(ev.v, next.logCoshPrev, c.feedbackPrev, c.logCoshPrev);
         evNext.e = AdaaTanh(evNext.v, next.feedbackPrev, next.logCoshPrev);
         const V fb = Model::Feedback(c.k, ev.e.value);
         const V fbNext = Model::Feedback(next.k, evNext.e.value);
@@ -348,6 +412,10 @@ class LadderRun {
         ev.stage[3] = RunLadderStage<Model>(ev.stage[2].y - s[3], s[3], c.g4);
         sNext[3] = NextIntegrator(s[3], c.g4, ev.stage[3].sh, c.leak);
         evNext.stage[3] = RunLadderStage<Model>(evNext.stage[2].y - sNext[3], sNext[3], next.g4);
+    }
+
+    static void SlopeForNextRound(const LadderSetup<V>& c, LadderEval<V>& ev) {
+        ev.e = AdaaTanh(ev.v, c.feedbackPrev, c.logCoshPrev);
     }
 
     static MaskOf<V> StillActive(const LadderEval<V>& ev, V l, MaskOf<V> active) {
@@ -379,14 +447,23 @@ class LadderRun {
 
     // Takes the evaluation as the end of the current sample and returns its output.
     V Finish(const LadderSetup<V>& c, const LadderEval<V>& ev, V l) {
+        const V gn[4] = {c.g1, c.g2, c.g3, c.g4};
+        V integrators[4];
+        for (int i = 0; i < 4; ++i) {
+            integrators[i] = NextIntegrator(s_[i], gn[i], ev.stage[i].sh, c.leak);
+        }
+        return Conclude(ev, l, integrators);
+    }
+
+    // Finish with the integrators already worked out from the same evaluation.
+    V Conclude(const LadderEval<V>& ev, V l, const V integrators[4]) {
         y1_ = ev.stage[0].y;
         y2_ = ev.stage[1].y;
         y3_ = ev.stage[2].y;
         y4_ = l;
         feedbackPrev_ = ev.v;
-        const V gn[4] = {c.g1, c.g2, c.g3, c.g4};
         for (int i = 0; i < 4; ++i) {
-            s_[i] = NextIntegrator(s_[i], gn[i], ev.stage[i].sh, c.leak);
+            s_[i] = integrators[i];
         }
         return poles_ <= 2 ? ev.stage[1].y : l;
     }
@@ -404,6 +481,7 @@ class LadderRun {
     V y1_, y2_, y3_, y4_, y4Prev_;
     V drift1_, drift2_, drift3_, drift4_;
     V feedbackPrev_;
+    NoiseSource<V> noise_;
 };
 
 template <class Model, class V>
@@ -411,8 +489,13 @@ template <class StepOne, class Guard>
 void LadderRun<Model, V>::Run(const V* x, const V* g, const V* r, V* y, int n, StepOne stepOne,
                               Guard guard) {
     const V minCoefficient = kMinCoefficient;
-    LadderSetup<V> cur{}, next{};
-    LadderEval<V> ev{}, evNext{};
+    // The current and the next sample swap roles by pointer rather than by copying.
+    LadderSetup<V> setups[2]{};
+    LadderEval<V> evals[2]{};
+    LadderSetup<V>* cur = &setups[0];
+    LadderSetup<V>* next = &setups[1];
+    LadderEval<V>* ev = &evals[0];
+    LadderEval<V>* evNext = &evals[1];
     bool evaluated = false;  // cur and ev already hold the first evaluation of sample j
     for (int j = 0; j < n; ++j) {
         if (!evaluated) {
@@ -422,47 +505,48 @@ void LadderRun<Model, V>::Run(const V* x, const V* g, const V* r, V* y, int n, S
                 Load();
                 continue;
             }
-            cur = Prepare(x[j], g[j], r[j]);
-            Start(cur);
-            Evaluate(cur, cur.l0, s_, ev);
+            *cur = Prepare(x[j], g[j], r[j]);
+            Start(*cur);
+            Evaluate(*cur, cur->l0, s_, *ev);
         }
         evaluated = false;
-        V l = cur.l0;
-        MaskOf<V> active = StillActive(ev, l, AllLanes(MaskOf<V>()));
+        V l = cur->l0;
+        MaskOf<V> active = StillActive(*ev, l, AllLanes(MaskOf<V>()));
         if (Any(active) && j + 1 < n && !Any(g[j + 1] < minCoefficient)) {
-            l = Select(active, NewtonStep(cur, ev, l), l);
-            const Generators generators = lanes_.SaveGenerators();
-            next = Prepare(x[j + 1], g[j + 1], r[j + 1]);
-            next.l0 = l + 0.7 * (l - y4_);
+            l = Select(active, NewtonStep(*cur, *ev, l), l);
+            const NoiseSource<V> noise = noise_;
+            *next = Prepare(x[j + 1], g[j + 1], r[j + 1]);
+            next->l0 = l + 0.7 * (l - y4_);
             V sNext[4];
-            EvaluateWithNext(cur, l, s_, ev, next, sNext, evNext);
-            active = StillActive(ev, l, active);
+            EvaluateWithNext(*cur, l, s_, *ev, *next, sNext, *evNext);
+            active = StillActive(*ev, l, active);
             if (!Any(active)) {
-                const V out = Finish(cur, ev, l);
+                const V out = Conclude(*ev, l, sNext);
                 if (Finite(out)) {
                     y[j] = out;
-                    drift1_ = next.drift1;
-                    drift2_ = next.drift2;
-                    drift3_ = next.drift3;
-                    drift4_ = next.drift4;
+                    drift1_ = next->drift1;
+                    drift2_ = next->drift2;
+                    drift3_ = next->drift3;
+                    drift4_ = next->drift4;
                     y4Prev_ = y4_;
-                    cur = next;
-                    ev = evNext;
+                    std::swap(cur, next);
+                    std::swap(ev, evNext);
                     evaluated = true;
                     continue;
                 }
-                lanes_.RestoreGenerators(generators);
+                noise_ = noise;
                 Store();
                 y[j] = guard(out);
                 Load();
                 continue;
             }
-            lanes_.RestoreGenerators(generators);
-            FinishRounds(cur, ev, l, active, 1);
+            noise_ = noise;
+            SlopeForNextRound(*cur, *ev);
+            FinishRounds(*cur, *ev, l, active, 1);
         } else {
-            FinishRounds(cur, ev, l, active, 0);
+            FinishRounds(*cur, *ev, l, active, 0);
         }
-        const V out = Finish(cur, ev, l);
+        const V out = Finish(*cur, *ev, l);
         if (Finite(out)) {
             y[j] = out;
         } else {

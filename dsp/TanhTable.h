@@ -166,6 +166,22 @@ QUENDARIS_ALWAYS_INLINE AdaaResult<V> AdaaTanh(V v, V vPrev, V logCoshPrev) {
     return r;
 }
 
+// AdaaTanh's value alone, for an evaluation whose slope is seldom needed; logCosh is
+// TableLogCosh(v), which the caller needs anyway.
+template <class V>
+QUENDARIS_ALWAYS_INLINE V AdaaValue(V v, V logCosh, V vPrev, V logCoshPrev) {
+    const V delta = v - vPrev;
+    const auto close = Abs(delta) < V(1e-5);
+    if (All(close)) {
+        return TableTanh(v);
+    }
+    const V value = (logCosh - logCoshPrev) / delta;
+    if (Any(close)) {
+        return Select(close, TableTanh(v), value);
+    }
+    return value;
+}
+
 inline AdaaResult<double> AdaaTanh(double v, double vPrev) {
     return AdaaTanh(v, vPrev, TableLogCosh(vPrev));
 }
