@@ -513,7 +513,9 @@ void LadderRun<Model, V>::Run(const V* x, const V* g, const V* r, V* y, int n, S
         V l = cur->l0;
         MaskOf<V> active = StillActive(*ev, l, AllLanes(MaskOf<V>()));
         if (Any(active) && j + 1 < n && !Any(g[j + 1] < minCoefficient)) {
-            l = Select(active, NewtonStep(*cur, *ev, l), l);
+            // Usually both lanes step: then the new estimate needs no blend on the critical path.
+            l = All(active) ? NewtonStep(*cur, *ev, l)
+                            : Select(active, NewtonStep(*cur, *ev, l), l);
             const NoiseSource<V> noise = noise_;
             *next = Prepare(x[j + 1], g[j + 1], r[j + 1]);
             next->l0 = l + 0.7 * (l - y4_);
