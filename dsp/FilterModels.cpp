@@ -113,11 +113,11 @@ class NoiseSource<DoublePair> {
     DoublePair Draw() {
         state_ = _mm_add_epi32(_mm_mul_epu32(state_, _mm_set1_epi32(1664525)),
                                _mm_set1_epi32(1013904223));
-        // Unsigned to double, exactly: flip the top bit, convert as signed, add 2^31 back.
+        // Every step of NextDriftNoise's 2 (u 2^-32) - 1 is exact, so it equals (u - 2^31) 2^-31:
+        // the state with its top bit flipped, read as signed, scaled by a power of two.
         const __m128i packed = _mm_shuffle_epi32(state_, _MM_SHUFFLE(3, 1, 2, 0));
-        const __m128i flipped = _mm_xor_si128(packed, _mm_set1_epi32(INT32_MIN));
-        const DoublePair u = _mm_add_pd(_mm_cvtepi32_pd(flipped), _mm_set1_pd(2147483648.0));
-        return 2.0 * (u * 2.3283064365386963e-10) - 1.0;
+        const __m128i centred = _mm_xor_si128(packed, _mm_set1_epi32(INT32_MIN));
+        return _mm_mul_pd(_mm_cvtepi32_pd(centred), _mm_set1_pd(0x1p-31));
     }
 
   private:
