@@ -133,7 +133,9 @@ QUENDARIS_ALWAYS_INLINE DoublePair TableLogCosh(DoublePair x) {
 QUENDARIS_ALWAYS_INLINE DoublePair PadeTanh(DoublePair x) {
     const DoublePair x2 = x * x;
     const DoublePair y = x * (x2 + 27.0) / (9.0 * x2 + 27.0);
-    const PairMask outside = NotLess(Abs(x), 1.5);
+    // x2 < 2.25 exactly when |x| < 1.5: squaring rounds monotonically, 1.5 squares exactly and
+    // the largest double below 1.5 squares to below 2.25. NaN counts as outside.
+    const PairMask outside = NotLess(x2, 2.25);
     if (Any(outside)) {
         return PadeOutsideLanes(x, y, outside);
     }
