@@ -58,6 +58,24 @@ TEST(PadeTanh, RationalBelowOnePointFiveTableFromThere) {
     EXPECT_EQ(PadeTanh(-3.0), TableTanh(-3.0));
 }
 
+// The two-channel form must take the same branch as the single one right at the edge of the
+// rational range, and must not let NaN or infinity reach the table as an index.
+TEST(PadeTanh, PairTakesTheSameBranchAsSingleAtTheEdge) {
+    const double below = std::nextafter(1.5, 0.0);
+    const double cases[][2] = {{below, 1.5},   {-below, -1.5}, {1.5, below},
+                               {-1.5, -below}, {0.0, -0.0},    {1e300, -1e-300}};
+    for (const auto& c : cases) {
+        const quendaris::DoublePair y = PadeTanh(quendaris::DoublePair(c[0], c[1]));
+        EXPECT_EQ(y.Lane0(), PadeTanh(c[0])) << c[0];
+        EXPECT_EQ(y.Lane1(), PadeTanh(c[1])) << c[1];
+    }
+    EXPECT_NE(PadeTanh(below), TableTanh(below));
+    const double inf = std::numeric_limits<double>::infinity();
+    const quendaris::DoublePair odd = PadeTanh(quendaris::DoublePair(std::nan(""), -inf));
+    EXPECT_TRUE(std::isnan(odd.Lane0()));
+    EXPECT_EQ(odd.Lane1(), -1.0);
+}
+
 TEST(PadeTanh, CloseToTanhForSmallSignals) {
     for (double x = -0.5; x <= 0.5; x += 0.01) {
         EXPECT_NEAR(PadeTanh(x), std::tanh(x), 0.01 * std::fabs(std::tanh(x)) + 1e-15) << x;
