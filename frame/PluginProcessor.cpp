@@ -9,7 +9,7 @@ namespace quendaris {
 namespace {
 
 void CopySamples(double* destination, const double* source, int nFrames) {
-    if (destination != source) {
+    if (nFrames > 0 && destination != source) {
         std::memmove(destination, source, sizeof(double) * static_cast<size_t>(nFrames));
     }
 }
@@ -244,8 +244,15 @@ void PluginProcessor::SetSampleRate(double sampleRate) {
 }
 
 void PluginProcessor::RunBlock(int nFrames, bool passThrough) {
-    if (nFrames <= 0)
+    if (nFrames <= 0) {
+        // A flush still does the block's bookkeeping; no sample is read or written.
+        if (!passThrough) {
+            PrepareInputs(0, 0);
+            PrepareOutputs(0);
+            ProcessAudioBlock(mInputPtrs.data(), mOutputPtrs.data(), 0);
+        }
         return;
+    }
     if (mBlockSize <= 0) {
         // Nothing was prepared: silence is the only output that needs no buffers.
         SilenceHostOutputs(nFrames);

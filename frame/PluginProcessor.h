@@ -74,7 +74,8 @@ class PluginProcessor {
     void SetBlockSize(int nFrames);
     void ZeroScratchBuffers();
 
-    // Audio thread. Any frame count is safe; zero or negative does nothing.
+    // Audio thread. Any frame count is safe. Zero or negative frames pass nothing through, and
+    // processing runs ProcessAudioBlock with 0 frames for the block's bookkeeping.
     void ProcessBuffers32(int nFrames) { RunBlock(nFrames, false); }
     void ProcessBuffers64(int nFrames) { RunBlock(nFrames, false); }
     void PassThroughBuffers32(int nFrames) { RunBlock(nFrames, true); }

@@ -106,15 +106,21 @@ void Vst3ProcessorBase::UpdateTransport(const ProcessData& data) {
 }
 
 void Vst3ProcessorBase::ProcessAudio(const ProcessData& data) {
-    if (!HasSampleSizeWeProcess(data) || data.numSamples <= 0)
+    if (!HasSampleSizeWeProcess(data))
         return;
-    // Without an output bus to write to, the block only carried parameter changes.
-    if (data.numOutputs <= 0 || !data.outputs ||
-        !HasChannelBuffers(data.outputs[0], data.symbolicSampleSize))
+    const bool is32 = data.symbolicSampleSize == kSample32;
+    // A flush (no frames, or no output buffers) carries parameter changes only. It still runs
+    // the block's bookkeeping, with every host buffer detached so none is read or written.
+    if (data.numSamples <= 0 || data.numOutputs <= 0 || !data.outputs ||
+        !HasChannelBuffers(data.outputs[0], data.symbolicSampleSize)) {
+        SetChannelConnections(kInput, 0, NChannels(kInput), false);
+        SetChannelConnections(kOutput, 0, NChannels(kOutput), false);
+        if (!GetBypassed())
+            is32 ? ProcessBuffers32(0) : ProcessBuffers64(0);
         return;
+    }
     ConnectInputs(data);
     ConnectOutputs(data);
-    const bool is32 = data.symbolicSampleSize == kSample32;
     if (GetBypassed()) {
         is32 ? PassThroughBuffers32(data.numSamples) : PassThroughBuffers64(data.numSamples);
     } else {

@@ -25,7 +25,8 @@ class Vst3ProcessorBase : public PluginProcessor {
     // Rebuilds the transport snapshot from the latest context the host sent.
     void UpdateTransport(const Steinberg::Vst::ProcessData& data);
     // Connects the host's buffers and runs one block (or passes it through when bypassed).
-    // Blocks without frames or without output buffers touch no audio buffer.
+    // Blocks without frames or without output buffers touch no audio buffer, but unless
+    // bypassed they still reach the block processing with 0 frames.
     void ProcessAudio(const Steinberg::Vst::ProcessData& data);
 
     int MaxSidechainChannels() const { return mMaxSidechainChannels; }

@@ -245,13 +245,40 @@ TEST(ProcessorRouting, BlockWithoutInputBuffersReadsSilence) {
     EXPECT_EQ(outR, std::vector<float>(n, 0.0f));
 }
 
-TEST(ProcessorRouting, ZeroOrNegativeFramesDoNothing) {
+// A host flush: the block processing still runs (with 0 frames) for its bookkeeping, and no
+// host buffer is read or written.
+TEST(ProcessorRouting, ZeroOrNegativeFramesReachTheBlockWithZeroFramesOnly) {
     GainProcessor p(ConfigWith("2-2"));
     p.SetBlockSize(32);
+    Connect(p, 2, 2);
+    std::vector<double> in(32, 1.0), out(32, 5.0);
+    std::vector<float> out32(32, 6.0f);
+    double* ins[] = {in.data(), in.data()};
+    double* outs[] = {out.data(), out.data()};
+    float* outs32[] = {out32.data(), out32.data()};
+    p.AttachBuffers(kInput, 0, 2, ins);
+    p.AttachBuffers(kOutput, 0, 2, outs);
     p.ProcessBuffers64(0);
+    p.AttachBuffers(kOutput, 0, 2, outs32, 32);
     p.ProcessBuffers32(-5);
+    EXPECT_EQ(p.blocks, (std::vector<int>{0, 0}));
     p.PassThroughBuffers64(0);
-    EXPECT_TRUE(p.blocks.empty());
+    p.PassThroughBuffers32(-1);
+    EXPECT_EQ(p.blocks.size(), 2u);
+    EXPECT_EQ(in, std::vector<double>(32, 1.0));
+    EXPECT_EQ(out, std::vector<double>(32, 5.0));
+    EXPECT_EQ(out32, std::vector<float>(32, 6.0f));
+}
+
+TEST(ProcessorRouting, FlushNeedsNeitherBuffersNorABlockSize) {
+    GainProcessor gain(ConfigWith("2-2"));
+    gain.ProcessBuffers64(0);
+    EXPECT_EQ(gain.blocks, std::vector<int>{0});
+    // The default block processing copies nothing when there is nothing to copy.
+    PluginProcessor plain(ConfigWith("1-2"));
+    plain.ProcessBuffers32(0);
+    plain.SetBlockSize(16);
+    plain.ProcessBuffers64(0);
 }
 
 TEST(ProcessorRouting, NoBlockSizeYetGivesSilence) {

@@ -124,6 +124,37 @@ TEST_F(InProcess, InitialisationNotifiesEveryParameterAsAReset) {
     fresh->terminate();
 }
 
+// A host that only flushes while its transport is stopped: what the display draws still follows.
+TEST_F(InProcess, FlushesAloneUpdateWhatTheDisplayReads) {
+    ProcessSetup setup{kRealtime, kSample32, 512, 48000.0};
+    ASSERT_EQ(plugin->setupProcessing(setup), kResultOk);
+    const FilterEngine& engine = plugin->Engine();
+    const float responseBefore = engine.ResponseMagnitude(3000.0f);
+
+    auto flush = [this](ParamID id, ParamValue value, int32 sampleSize) {
+        ParameterChanges changes;
+        int32 index = 0;
+        changes.addParameterData(id, index)->addPoint(0, value, index);
+        ProcessData data{};
+        data.symbolicSampleSize = sampleSize;
+        data.inputParameterChanges = &changes;
+        EXPECT_EQ(plugin->process(data), kResultOk);
+    };
+    flush(kParamCutoff, 0.5, kSample32);
+    EXPECT_FLOAT_EQ(engine.DisplayCutoff(), 2517.5f);  // 20 Hz + 19980 Hz × 0.5³
+    flush(kParamResonance, 0.8, kSample64);
+    EXPECT_FLOAT_EQ(engine.DisplayResonance(), 80.0f);
+    flush(kParamModel, 1.0, kSample32);
+    EXPECT_EQ(engine.DisplayModel(), 3);
+    flush(kParamPoles, 1.0, kSample64);
+    EXPECT_TRUE(engine.DisplayFourPole());
+    EXPECT_NE(engine.ResponseMagnitude(3000.0f), responseBefore);
+    // The Model change started its crossfade, which waits for audio to advance.
+    EXPECT_EQ(engine.CurrentModel(), 3);
+    EXPECT_EQ(engine.PreviousModel(), 0);
+    EXPECT_EQ(engine.CrossfadeProgress(), 0.0);
+}
+
 TEST_F(InProcess, BypassThresholdIsOneHalf) {
     for (const auto& [value, bypassed] : {std::pair{0.5, false}, {0.51, true}, {0.0, false}}) {
         ParameterChanges changes;
