@@ -18,13 +18,14 @@ TEST(ArgumentParser, DefaultsRenderTheDemoInSinglePrecision) {
     EXPECT_FALSE(options.sampleRate.has_value());
     EXPECT_DOUBLE_EQ(options.tailSeconds, 0.0);
     EXPECT_FALSE(options.bypass);
+    EXPECT_FALSE(options.floatOutput);
 }
 
 TEST(ArgumentParser, ReadsEveryOptionInBothSpellings) {
     const auto options =
         Parse({"in.flac", "--output=out.flac", "--set", "Cutoff=800", "--set=Model=P-Filter",
                "--ramp", "Output=-24:-6", "--block", "64", "--precision=64", "--rate", "44100",
-               "--tail", "1.5", "--plugin", "/x/q.vst3", "--bypass", "--no-progress"});
+               "--tail", "1.5", "--plugin", "/x/q.vst3", "--bypass", "--no-progress", "--float"});
     EXPECT_EQ(*options.inputPath, "in.flac");
     EXPECT_EQ(options.outputPath, "out.flac");
     ASSERT_EQ(options.settings.size(), 2u);
@@ -42,6 +43,7 @@ TEST(ArgumentParser, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(*options.pluginPath, "/x/q.vst3");
     EXPECT_TRUE(options.bypass);
     EXPECT_FALSE(options.showProgress);
+    EXPECT_TRUE(options.floatOutput);
 }
 
 TEST(ArgumentParser, RampsTakeTextsAndNegativeStarts) {
@@ -88,7 +90,7 @@ TEST(ArgumentParser, RefusesWhatCannotBeRendered) {
 TEST(ArgumentParser, UsageNamesTheOptions) {
     const std::string usage = UsageText("quendaris-render");
     for (const char* option : {"--set", "--ramp", "--bypass", "--list", "--block", "--precision",
-                               "--rate", "--tail", "--plugin", "-o"}) {
+                               "--rate", "--tail", "--plugin", "--float", "-o"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -6,11 +6,13 @@
 #include <sndfile.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 
 namespace quendaris::render {
@@ -185,6 +187,83 @@ TEST_F(Command, BypassFlagRendersTheInputUnchanged) {
     const auto out = folder.File("bypassed.wav");
     ASSERT_EQ(RunCommand({wav, "-o", out, "--bypass", "--set", "Cutoff=100"}).exitCode, 0);
     EXPECT_EQ(ReadAudioFile(out).audio.channels, ReadAudioFile(wav).audio.channels);
+}
+
+// Two saws per channel peaking at -6 dBFS, as 24-bit FLAC.
+std::string WriteTwoSaws(const testing::TempFolder& folder) {
+    AudioBuffer audio(2, 24000, 48000.0);
+    for (int c = 0; c < 2; ++c) {
+        for (size_t i = 0; i < audio.FrameCount(); ++i) {
+            const double t = static_cast<double>(i) / audio.sampleRate;
+            const double low = 2.0 * std::fmod(110.0 * (c + 1) * t, 1.0) - 1.0;
+            const double high = 2.0 * std::fmod(164.8 * (c + 1) * t, 1.0) - 1.0;
+            audio.channels[c][i] = 0.25 * (low + high);
+        }
+    }
+    const auto path = folder.File("saws.flac");
+    WriteAudioFileAtomically(path, audio, {SF_FORMAT_FLAC | SF_FORMAT_PCM_24});
+    return path;
+}
+
+size_t SamplesAtFullScale(const AudioBuffer& audio) {
+    size_t count = 0;
+    for (const auto& channel : audio.channels) {
+        for (double sample : channel) {
+            count += (sample >= 8388607.0 / 8388608.0 || sample <= -1.0) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+TEST_F(Command, ClippingIntoAnIntegerFormatIsReportedWithWhatToDo) {
+    const auto saws = WriteTwoSaws(folder);
+    const std::vector<std::string> resonant = {"--set",        "Model=W-Filter",  "--set",
+                                               "Poles=4-Pole", "--set",           "Resonance=90",
+                                               "--ramp",       "Cutoff=100:6000", "--no-progress"};
+    auto withArguments = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), resonant.begin(), resonant.end());
+        return RunCommand(arguments);
+    };
+
+    const auto clipped = withArguments({saws, "-o", Output()});
+    ASSERT_EQ(clipped.exitCode, 0) << clipped.err;
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(clipped.err, found,
+                                  std::regex("warning: ([0-9]+) samples .* clipped.*"
+                                             "Lower Output by at least ([0-9.]+) dB")))
+        << clipped.err;
+    const size_t reported = std::stoul(found[1].str());
+    const std::string reduction = found[2].str();
+    EXPECT_NE(clipped.err.find("--float -o " + folder.File("out.wav")), std::string::npos)
+        << clipped.err;
+    // The count is what the file lost.
+    EXPECT_EQ(SamplesAtFullScale(ReadAudioFile(Output()).audio), reported);
+    EXPECT_GT(reported, 100u);
+
+    // The float output the warning offers keeps the peaks, and needs no warning.
+    const auto wav = folder.File("out.wav");
+    const auto kept = withArguments({saws, "--float", "-o", wav});
+    ASSERT_EQ(kept.exitCode, 0) << kept.err;
+    EXPECT_EQ(kept.err.find("warning"), std::string::npos) << kept.err;
+    const auto floatOutput = ReadAudioFile(wav);
+    EXPECT_EQ(floatOutput.format.code & (SF_FORMAT_TYPEMASK | SF_FORMAT_SUBMASK),
+              SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    double peak = 0.0;
+    size_t beyond = 0;
+    for (const auto& channel : floatOutput.audio.channels) {
+        for (double sample : channel) {
+            peak = std::fmax(peak, std::fabs(sample));
+            beyond += std::fabs(sample) > 1.0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(peak, 1.2);
+    EXPECT_NEAR(static_cast<double>(beyond), static_cast<double>(reported), 2.0);
+
+    // Lowering Output by the amount it names is enough.
+    const auto lowered = withArguments({saws, "-o", Output(), "--set", "Output=-" + reduction});
+    ASSERT_EQ(lowered.exitCode, 0) << lowered.err;
+    EXPECT_EQ(lowered.err.find("warning"), std::string::npos) << lowered.err;
+    EXPECT_EQ(SamplesAtFullScale(ReadAudioFile(Output()).audio), 0u);
 }
 
 }  // namespace

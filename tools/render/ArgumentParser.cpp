@@ -126,6 +126,8 @@ const std::map<std::string, ValueHandler>& OptionsWithValue() {
 bool ApplyFlag(RenderOptions& options, const std::string& argument) {
     if (argument == "--bypass") {
         options.bypass = true;
+    } else if (argument == "--float") {
+        options.floatOutput = true;
     } else if (argument == "--list") {
         options.listParameters = true;
     } else if (argument == "--no-progress") {
@@ -197,7 +199,8 @@ std::string UsageText(const std::string& programName) {
            " [options] [INPUT] -o OUTPUT\n"
            "Renders INPUT (WAV, FLAC, AIFF, OGG, ...) through the QUENDARIS plug-in into OUTPUT,\n"
            "in the input's format. Without INPUT a built-in demo with a cutoff sweep is rendered\n"
-           "to a 32-bit float WAV.\n"
+           "to a 32-bit float WAV. An integer format clips peaks beyond full scale (a warning\n"
+           "says how many); --float keeps them.\n"
            "\n"
            "Options:\n"
            "  -o, --output PATH       file to write (written to a temporary file, then renamed)\n"
@@ -207,6 +210,8 @@ std::string UsageText(const std::string& programName) {
            "                          sent at every block end, and the tail holds TO\n"
            "  --bypass                render with the plug-in bypassed (same as --set Bypass=On;\n"
            "                          a parameter can also be named by its id, e.g. --set 8=On)\n"
+           "  --float                 write 32-bit float samples, which keep peaks beyond full\n"
+           "                          scale (in WAV when the input's container has no float)\n"
            "  --list                  list the plug-in's parameters and exit\n"
            "  --block N               block size in frames (default 512)\n"
            "  --precision 32|64       sample precision sent to the plug-in (default 32)\n"

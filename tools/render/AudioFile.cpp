@@ -149,6 +149,19 @@ AudioFileFormat FloatWavFormat() {
     return {SF_FORMAT_WAV | SF_FORMAT_FLOAT};
 }
 
+bool HoldsOverFullScale(AudioFileFormat format) {
+    const int subtype = format.code & SF_FORMAT_SUBMASK;
+    return subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+}
+
+AudioFileFormat FloatFormatLike(AudioFileFormat format, int channels, int sampleRate) {
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = sampleRate;
+    info.format = (format.code & SF_FORMAT_TYPEMASK) | SF_FORMAT_FLOAT;
+    return sf_format_check(&info) ? AudioFileFormat{info.format} : FloatWavFormat();
+}
+
 LoadedAudio ReadAudioFile(const std::string& path) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
@@ -229,7 +242,7 @@ std::optional<std::string> ExtensionMismatch(const std::string& path, AudioFileF
         return std::nullopt;
     }
     return "\"" + path + "\" is written as " + FormatDescription(format) +
-           ", the input's format, whatever its name says";
+           ", whatever its name says";
 }
 
 }  // namespace quendaris::render

@@ -21,6 +21,14 @@ struct AudioFileFormat {
 
 AudioFileFormat FloatWavFormat();
 
+// True for floating-point samples, which keep values beyond full scale as they are; every other
+// format clips them to full scale.
+bool HoldsOverFullScale(AudioFileFormat format);
+
+// 32-bit float in the container of `format` when that container can hold it for this many
+// channels at this rate, otherwise 32-bit float WAV.
+AudioFileFormat FloatFormatLike(AudioFileFormat format, int channels, int sampleRate);
+
 struct LoadedAudio {
     AudioBuffer audio;
     AudioFileFormat format;

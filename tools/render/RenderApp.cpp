@@ -3,6 +3,7 @@
 #include "ArgumentParser.h"
 #include "AudioFile.h"
 #include "BundleLocator.h"
+#include "ClipCheck.h"
 #include "DemoSignal.h"
 #include "HostError.h"
 #include "ParameterListing.h"
@@ -62,6 +63,20 @@ void Note(std::ostream& err, const std::optional<std::string>& note) {
     }
 }
 
+void Warn(std::ostream& err, const std::optional<std::string>& warning) {
+    if (warning) {
+        err << kProgram << ": warning: " << *warning << "\n";
+    }
+}
+
+AudioFileFormat OutputFormat(const RenderOptions& options, const LoadedAudio& source) {
+    if (!options.floatOutput) {
+        return source.format;
+    }
+    return FloatFormatLike(source.format, source.audio.ChannelCount(),
+                           static_cast<int>(source.audio.sampleRate));
+}
+
 RenderPlan BuildPlan(const RenderOptions& options, const ParameterResolver& resolver,
                      size_t rampFrames, std::ostream& err) {
     RenderPlan plan;
@@ -118,8 +133,9 @@ int Render(RenderOptions& options, const std::string& bundlePath, std::ostream& 
            std::ostream& err, const AppEnvironment& environment) {
     Source source = LoadSource(options);
     const AudioBuffer& input = source.loaded.audio;
+    const AudioFileFormat outputFormat = OutputFormat(options, source.loaded);
     CheckOutputWritable(options.outputPath);
-    Note(err, ExtensionMismatch(options.outputPath, source.loaded.format));
+    Note(err, ExtensionMismatch(options.outputPath, outputFormat));
 
     RenderHost host(bundlePath);
     const ParameterResolver resolver(host.Parameters(), host);
@@ -144,10 +160,11 @@ int Render(RenderOptions& options, const std::string& bundlePath, std::ostream& 
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - started;
     bar.Finish();
 
-    WriteAudioFileAtomically(options.outputPath, output, source.loaded.format);
+    WriteAudioFileAtomically(options.outputPath, output, outputFormat);
     RenderReport report{MeasureLevels(input), MeasureLevels(output), output.FrameCount(),
                         output.DurationSeconds(), wall.count()};
     err << FormatReport(report);
+    Warn(err, ClippingWarning(output, outputFormat, options.outputPath));
     out << "wrote " << AbsolutePath(options.outputPath) << "\n";
     return kExitSuccess;
 }

@@ -28,6 +28,7 @@ struct RenderOptions {
     std::vector<ParameterSetting> settings;
     std::vector<ParameterRampRequest> ramps;
     bool bypass = false;
+    bool floatOutput = false;  // 32-bit float samples instead of the input's sample format
     bool listParameters = false;
     bool showHelp = false;
     bool showProgress = true;
