@@ -245,6 +245,7 @@ TEST_F(Command, ClippingIntoAnIntegerFormatIsReportedWithWhatToDo) {
     const auto kept = withArguments({saws, "--float", "-o", wav});
     ASSERT_EQ(kept.exitCode, 0) << kept.err;
     EXPECT_EQ(kept.err.find("warning"), std::string::npos) << kept.err;
+    EXPECT_NE(kept.err.find("written as WAV"), std::string::npos) << kept.err;
     const auto floatOutput = ReadAudioFile(wav);
     EXPECT_EQ(floatOutput.format.code & (SF_FORMAT_TYPEMASK | SF_FORMAT_SUBMASK),
               SF_FORMAT_WAV | SF_FORMAT_FLOAT);

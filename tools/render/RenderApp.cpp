@@ -149,6 +149,9 @@ int Render(RenderOptions& options, const std::string& bundlePath, std::ostream& 
     err << kProgram << ": rendering " << source.description << " (" << input.ChannelCount()
         << " ch, " << input.sampleRate << " Hz, " << FormatDescription(source.loaded.format)
         << ") through " << host.PluginName() << "\n";
+    if (outputFormat.code != source.loaded.format.code) {
+        err << "  written as " << FormatDescription(outputFormat) << "\n";
+    }
     DescribePlan(plan, resolver, err);
 
     const auto tailFrames =
