@@ -9,7 +9,7 @@ for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if [ ${#missing[@]} -ne 0 ]; then
-    echo "ERROR: the Windows build needs ${missing[*]} (run scripts/setup-windows-debian.sh)" >&2
+    echo "ERROR: the Windows build needs ${missing[*]} (scripts/test.sh windows installs them)" >&2
     exit 1
 fi
 if ! wine --version >/dev/null 2>&1; then
