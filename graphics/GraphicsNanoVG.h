@@ -38,12 +38,19 @@ class GraphicsNanoVG : public Graphics {
         int Image() const { return mImage; }
         NVGcontext* Context() const { return mContext; }
         NVGLUframebuffer* Framebuffer() const { return mFramebuffer; }
+        // Every pixel fully opaque (checked once, after upload).
+        bool Opaque() const { return mOpaque; }
+        void SetOpaque(bool opaque) { mOpaque = opaque; }
+        // A framebuffer reading the bitmap's texture, made on first use (GL current).
+        unsigned ReadFramebuffer();
 
       private:
         GraphicsNanoVG& mOwner;
         NVGcontext* mContext;
         int mImage;
         NVGLUframebuffer* mFramebuffer;
+        bool mOpaque = false;
+        unsigned mReadFramebuffer = 0;
     };
 
     GraphicsNanoVG(EditorDelegate& delegate, int width, int height, int fps = 60,
@@ -65,6 +72,10 @@ class GraphicsNanoVG : public Graphics {
     virtual void RestorePreviousContext() {}
 
     void SetFrameCopy(FrameCopy copy) { mFrameCopy = copy; }
+    // Opaque bitmaps drawn pixel for pixel are copied with glBlitFramebuffer (same pixels as the
+    // image-pattern fill, a small fraction of its cost on software GL); off draws every bitmap
+    // as a NanoVG fill.
+    void SetBitmapBlit(bool enable) { mBitmapBlit = enable; }
     FrameCopy GetFrameCopy() const { return mFrameCopy; }
     // GL name of the backing framebuffer (0 when there is none).
     unsigned BackingFramebuffer() const;
@@ -119,6 +130,8 @@ class GraphicsNanoVG : public Graphics {
     // Selects the font, size and alignment of style; false for a font unknown to NanoVG.
     bool SelectFont(const TextStyle& style) const;
     void CopyBackingToWindow();
+    bool BlitBitmap(Bitmap& bitmap, const Rect& dest, int srcX, int srcY, const Rect& area);
+    bool IsOpaqueImage(int image) const;
     void NoteCurrentPoint(float x, float y);
 
     NVGcontext* mVG = nullptr;
@@ -126,6 +139,13 @@ class GraphicsNanoVG : public Graphics {
     unsigned mWindowFramebuffer = 0;
     bool mDrawing = false;
     FrameCopy mFrameCopy = FrameCopy::kBlit;
+    bool mBitmapBlit = true;
+
+    // The transform and clip in force, as the graphics context last set them.
+    Matrix mTransform;
+    Rect mClip;
+    Matrix mClipTransform;
+    bool mHasClip = false;
 
     // Current point and start of the sub-path, for quadratic curves.
     bool mHasPoint = false;

@@ -347,3 +347,56 @@ TEST_F(NanoVGRender, DrawsInDevicePixelsAtScreenScaleTwo) {
 
 }  // namespace
 }  // namespace quendaris::test
+
+namespace quendaris::test {
+namespace {
+
+PixelImage Picture(int w, int h, uint8_t alpha) {
+    PixelImage p{w, h, {}};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (uint8_t v :
+                 {uint8_t(x * 255 / w), uint8_t(y * 255 / h), uint8_t((x ^ y) * 8), alpha})
+                p.rgba.push_back(v);
+    return p;
+}
+
+TEST(NanoVGBitmapCopy, OpaqueBitmapsCopiedPixelForPixelMatchTheFill) {
+    const std::string dir = SceneDir();
+    ASSERT_TRUE(WritePng(dir + "/opaque.png", Picture(64, 48, 255)));
+    ASSERT_TRUE(WritePng(dir + "/translucent.png", Picture(16, 16, 128)));
+    Surface s(100, 70);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    BitmapRef opaque = s.G().LoadImageResource((dir + "/opaque.png").c_str(), 1, false, 1);
+    BitmapRef translucent =
+        s.G().LoadImageResource((dir + "/translucent.png").c_str(), 1, false, 1);
+    ASSERT_TRUE(opaque.IsValid() && translucent.IsValid());
+    EXPECT_TRUE(static_cast<GraphicsNanoVG::Bitmap*>(opaque.bitmap)->Opaque());
+    EXPECT_FALSE(static_cast<GraphicsNanoVG::Bitmap*>(translucent.bitmap)->Opaque());
+    auto scene = [&](Graphics& g) {
+        g.PaintCircle(Color(255, 250, 0, 0), 50, 35, 30);
+        g.DrawBitmapFrame(opaque, Rect(8, 8, 56, 40), 4, 6);
+        g.DrawBitmapFrame(translucent, Rect(40, 30, 56, 46), 0, 0);
+        g.ClipToRect(Rect(60, 20, 90, 60));
+        g.DrawBitmapFrame(opaque, Rect(50, 10, 98, 58), 0, 0);
+        g.PaintCircle(Color(200, 0, 0, 250), 75, 50, 8);
+    };
+    s.G().SetBitmapBlit(false);
+    PixelImage filled = s.Frame(scene);
+    s.G().SetBitmapBlit(true);
+    PixelImage copied = s.Frame(scene);
+    int worst = 0;
+    for (size_t i = 0; i < filled.rgba.size(); ++i)
+        worst = std::max(worst, std::abs(int(filled.rgba[i]) - int(copied.rgba[i])));
+    EXPECT_LE(worst, 1);
+    // Drawing order holds: the copied picture covers the red circle drawn before it, the blue
+    // circle drawn after it covers the picture, and the clip confines the second copy.
+    const uint8_t* picture = copied.At(30, 30);
+    EXPECT_EQ(picture[0], uint8_t((30 - 8 + 4) * 255 / 64));
+    EXPECT_TRUE(copied.At(75, 50)[2] > 200 && copied.At(75, 50)[0] < 60);
+    EXPECT_EQ(copied.At(59, 35)[0], 250);
+    CompareWithGolden("bitmaps", copied);
+}
+
+}  // namespace
+}  // namespace quendaris::test
