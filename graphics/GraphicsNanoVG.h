@@ -154,6 +154,7 @@ class GraphicsNanoVG : public Graphics {
     float mPointY = 0.0f;
     float mStartX = 0.0f;
     float mStartY = 0.0f;
+    int mSubPaths = 0;
 
     mutable std::mutex mDeletionLock;
     std::vector<NVGLUframebuffer*> mDeletionQueue;
