@@ -80,11 +80,14 @@ GraphicsNanoVG::Bitmap::Bitmap(GraphicsNanoVG& owner, int image, int width, int 
       mFramebuffer(framebuffer) {}
 
 GraphicsNanoVG::Bitmap::~Bitmap() {
+    // A bitmap outliving its NanoVG context has nothing left to free through it.
+    if (!mContext || mOwner.GetNVGContext() != mContext)
+        return;
     if (mReadFramebuffer)
         glDeleteFramebuffers(1, &mReadFramebuffer);
     if (mFramebuffer)
         mOwner.QueueFramebufferDeletion(mFramebuffer);
-    else if (mContext && mImage > 0)
+    else if (mImage > 0)
         nvgDeleteImage(mContext, mImage);
 }
 
