@@ -10,3 +10,12 @@ if(QUENDARIS_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The fuzzing preset: every target, the SDK's code included, carries the fuzzer's coverage
+# and both sanitizers; only the fuzz target itself links the fuzzer's driver.
+option(QUENDARIS_FUZZ "Build for the libFuzzer target (clang only)" OFF)
+if(QUENDARIS_FUZZ)
+    add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
