@@ -238,7 +238,7 @@ class Program {
             case 4:
                 return 1e-310;
             default:
-                return 3e38 * (frame % 2 == 0 ? 1.0 : -1.0);
+                return frame % 256 < 128 ? 3e38 : -3e38;
         }
     }
 
@@ -249,7 +249,8 @@ class Program {
         std::vector<double*> pointers64;
     };
 
-    void FillBus(Bus& bus, AudioBusBuffers& buffers, int32 frames, bool input, bool& finite) {
+    void FillBus(Bus& bus, AudioBusBuffers& buffers, int32 frames, int32 sampleSize, bool input,
+                 bool& finite) {
         buffers.numChannels = in_.Range(0, 3);
         const size_t channels = static_cast<size_t>(buffers.numChannels);
         bus.samples32.assign(channels, std::vector<float>(static_cast<size_t>(frames) + 1, 0.f));
@@ -271,15 +272,13 @@ class Program {
                 finite = finite && std::fabs(value) <= kLargestFloat;
             }
         }
-        if (in_.Byte() % 16 == 0) {
+        // The two pointer arrays share storage; the sample size says which one the host means.
+        if (in_.Byte() % 16 == 0)
             buffers.channelBuffers32 = nullptr;
-        } else {
-            buffers.channelBuffers32 = bus.pointers32.data();
+        else if (sampleSize == kSample64)
             buffers.channelBuffers64 = bus.pointers64.data();
-        }
-        // Either union member names the same pointer array; which one counts is the sample size.
-        if (buffers.channelBuffers32 == nullptr)
-            buffers.channelBuffers64 = nullptr;
+        else
+            buffers.channelBuffers32 = bus.pointers32.data();
         buffers.silenceFlags = in_.Flag() ? in_.Int() : 0;
     }
 
@@ -312,9 +311,9 @@ class Program {
         data.numInputs = in_.Range(0, 2);
         data.numOutputs = in_.Range(0, 2);
         for (int32 b = 0; b < data.numInputs; ++b)
-            FillBus(inBuses[b], inputs[b], frames, true, finite);
+            FillBus(inBuses[b], inputs[b], frames, data.symbolicSampleSize, true, finite);
         for (int32 b = 0; b < data.numOutputs; ++b)
-            FillBus(outBuses[b], outputs[b], frames, false, finite);
+            FillBus(outBuses[b], outputs[b], frames, data.symbolicSampleSize, false, finite);
         data.inputs = in_.Byte() % 16 == 0 ? nullptr : inputs.data();
         data.outputs = in_.Byte() % 16 == 0 ? nullptr : outputs.data();
         if (!data.inputs)
