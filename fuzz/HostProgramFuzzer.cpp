@@ -548,6 +548,13 @@ class Program {
 }  // namespace
 }  // namespace quendaris::fuzz
 
+// Every program creates an instance with large tables; with the default quarantine of freed
+// memory most of the time goes to fresh pages. A smaller one still catches a use after free
+// within a program and roughly doubles the programs per second.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=32";
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     using quendaris::fuzz::Loaded;
     std::string error;
