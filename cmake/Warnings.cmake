@@ -15,3 +15,12 @@ endif()
 # are not reported as leaks (tests/sanitizer/lsan.supp names those libraries only).
 set(QUENDARIS_SANITIZER_TEST_ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizer/lsan.supp:print_suppressions=0")
+
+# The fuzzing preset: every target, the SDK's code included, carries the fuzzer's coverage
+# and both sanitizers; only the fuzz target itself links the fuzzer's driver.
+option(QUENDARIS_FUZZ "Build for the libFuzzer target (clang only)" OFF)
+if(QUENDARIS_FUZZ)
+    add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()

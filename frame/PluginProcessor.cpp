@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace quendaris {
 
@@ -16,6 +21,31 @@ void CopySamples(double* destination, const double* source, int nFrames) {
 
 void ZeroSamples(double* destination, int nFrames) {
     std::fill(destination, destination + nFrames, 0.0);
+}
+
+// A finite sample beyond the float range would reach the host as infinity and poison its mix
+// bus; it saturates at the largest finite float instead. Not-a-number passes as it is: the
+// limit is the first operand of each select, which is what vector min and max compute.
+void SaturateToFloat(float* destination, const double* source, int nFrames) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    int s = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    // Written out because the compiler turns the selects below into branches once it knows
+    // the limit, which makes the whole conversion several times slower.
+    const __m128d upper = _mm_set1_pd(kLargest);
+    const __m128d lower = _mm_set1_pd(-kLargest);
+    for (; s + 4 <= nFrames; s += 4) {
+        const __m128d a = _mm_max_pd(lower, _mm_min_pd(upper, _mm_loadu_pd(source + s)));
+        const __m128d b = _mm_max_pd(lower, _mm_min_pd(upper, _mm_loadu_pd(source + s + 2)));
+        _mm_storeu_ps(destination + s, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b)));
+    }
+#endif
+    for (; s < nFrames; ++s) {
+        double sample = source[s];
+        sample = kLargest < sample ? kLargest : sample;
+        sample = -kLargest > sample ? -kLargest : sample;
+        destination[s] = static_cast<float>(sample);
+    }
 }
 
 }  // namespace
@@ -306,10 +336,7 @@ void PluginProcessor::FinishOutputs(int offset, int nFrames) {
     for (ChannelRoute& route : mOutputRoutes) {
         if (!route.connected || !route.hostOutput32 || route.host64)
             continue;
-        float* destination = route.hostOutput32 + offset;
-        const double* scratch = route.scratch.data();
-        for (int s = 0; s < nFrames; ++s)
-            destination[s] = static_cast<float>(scratch[s]);
+        SaturateToFloat(route.hostOutput32 + offset, route.scratch.data(), nFrames);
     }
 }
 

@@ -43,8 +43,12 @@ bool InitDll() {
 }
 
 bool ExitDll() {
-    // More exits than inits is the host's fault; report it rather than hide it.
-    return --gInitCount >= 0;
+    // More exits than inits is the host's fault: report it, and keep the count at zero so a
+    // later initialisation is again the first.
+    int32_t count = gInitCount.load();
+    while (count > 0 && !gInitCount.compare_exchange_weak(count, count - 1)) {
+    }
+    return count > 0;
 }
 
 int32_t InitCount() {

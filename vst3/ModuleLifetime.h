@@ -19,6 +19,7 @@ void* ResourceHandle();
 const char16_t* ModuleFolder();
 
 bool InitDll();
+// Safe to call any number of times, also during process exit: it touches only plain counters.
 bool ExitDll();
 int32_t InitCount();
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "public.sdk/source/vst/utility/stringconvert.h"
+#include "vst3/HostText.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -27,8 +27,7 @@ bool ReadSizedText(IAttributeList& list, IAttributeList::AttrID lengthKey,
     const auto bytes = static_cast<uint32>(text.size() * sizeof(TChar));
     if (list.getString(textKey, text.data(), bytes) != kResultTrue)
         return false;
-    text.back() = 0;
-    out = StringConvert::convert(text.data());
+    out = vst3::Utf16ToUtf8(text.data(), text.size() - 1);
     return true;
 }
 

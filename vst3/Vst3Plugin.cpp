@@ -8,7 +8,8 @@
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/vstspeaker.h"
-#include "public.sdk/source/vst/utility/stringconvert.h"
+#include "vst3/BoundaryGuard.h"
+#include "vst3/HostText.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -16,6 +17,10 @@ using namespace Steinberg::Vst;
 namespace quendaris {
 namespace {
 
+using vst3::Guarded;
+using vst3::GuardedValue;
+
+constexpr size_t kHostTextUnits = 128;
 constexpr int32 kStateReadPiece = 128;
 // Far beyond any state this frame writes; a larger stream is garbage and is not read further.
 constexpr int kMaxStateBytes = 1 << 20;
@@ -57,6 +62,10 @@ Vst3Plugin::Vst3Plugin(const PluginConfig& config)
 Vst3Plugin::~Vst3Plugin() = default;
 
 tresult PLUGIN_API Vst3Plugin::initialize(FUnknown* context) {
+    return Guarded([&] { return Initialize(context); });
+}
+
+tresult Vst3Plugin::Initialize(FUnknown* context) {
     if (SingleComponentEffect::initialize(context) != kResultOk)
         return kResultFalse;
     BuildBuses();
@@ -77,14 +86,14 @@ void Vst3Plugin::AddAudioBuses(const BusConfig& config, BusDirection dir) {
     for (int i = 0; i < nBuses; ++i) {
         std::string name;
         GetBusName(dir, i, nBuses, name);
-        const auto title = StringConvert::convert(name);
+        const std::u16string title = vst3::Utf8ToUtf16(name);
         const SpeakerArrangement arrangement = ArrangementForChannels(config.NChannels(dir, i));
         const BusType type = i == 0 ? kMain : kAux;
         const int32 flags = i == 0 ? BusInfo::kDefaultActive : 0;
         if (dir == kInput)
-            addAudioInput(toTChar(title), arrangement, type, flags);
+            addAudioInput(title.c_str(), arrangement, type, flags);
         else
-            addAudioOutput(toTChar(title), arrangement, type, flags);
+            addAudioOutput(title.c_str(), arrangement, type, flags);
     }
 }
 
@@ -117,8 +126,8 @@ void Vst3Plugin::BuildParametersAndUnits() {
         const int group = AddParamGroup(param->Group());
         const UnitID unitId = group < 0 ? kRootUnitId : group + 1;
         if (NParamGroups() > groupsBefore) {
-            const auto name = StringConvert::convert(param->Group());
-            addUnit(new Unit(toTChar(name), unitId, kRootUnitId, kNoProgramListId));
+            const std::u16string name = vst3::Utf8ToUtf16(param->Group());
+            addUnit(new Unit(name.c_str(), unitId, kRootUnitId, kNoProgramListId));
         }
         parameters.addParameter(new Vst3Parameter(*param, static_cast<ParamID>(i), unitId));
     }
@@ -133,8 +142,7 @@ void Vst3Plugin::IdentifyHost(FUnknown* context) {
     String128 name{};
     if (application->getName(name) != kResultOk)
         return;
-    name[127] = 0;
-    SetHost(StringConvert::convert(name), 0);
+    SetHost(vst3::Utf16ToUtf8(name, kHostTextUnits), 0);
 }
 
 tresult PLUGIN_API Vst3Plugin::getBusInfo(MediaType type, Vst::BusDirection dir, int32 index,
@@ -177,22 +185,29 @@ tresult PLUGIN_API Vst3Plugin::setActive(TBool state) {
 tresult PLUGIN_API Vst3Plugin::getState(IBStream* stream) {
     if (!stream)
         return kInvalidArgument;
-    ByteChunk chunk;
-    if (!WriteState(chunk))
-        return kResultFalse;
-    chunk.PutInt32LE(GetBypassed() ? 1 : 0);
-    int32 written = 0;
-    if (stream->write(chunk.Data(), chunk.Size(), &written) != kResultOk || written != chunk.Size())
-        return kResultFalse;
-    return kResultOk;
+    return Guarded([&] {
+        ByteChunk chunk;
+        if (!WriteState(chunk))
+            return kResultFalse;
+        chunk.PutInt32LE(GetBypassed() ? 1 : 0);
+        int32 written = 0;
+        if (stream->write(chunk.Data(), chunk.Size(), &written) != kResultOk ||
+            written != chunk.Size())
+            return kResultFalse;
+        return kResultOk;
+    });
 }
 
 tresult PLUGIN_API Vst3Plugin::setState(IBStream* stream) {
     if (!stream)
         return kInvalidArgument;
+    return Guarded([&] { return RestoreState(*stream); });
+}
+
+tresult Vst3Plugin::RestoreState(IBStream& stream) {
     // Everything is read relative to where the host's stream starts, which need not be 0.
     ByteChunk chunk;
-    ReadStream(*stream, GetHost() == kHostWaveLab, chunk);
+    ReadStream(stream, GetHost() == kHostWaveLab, chunk);
     const int position = ReadState(chunk, 0);
     int32_t bypass = 0;
     const bool haveBypass = position >= 0 && chunk.GetInt32LE(bypass, position) >= 0;
@@ -219,6 +234,11 @@ void Vst3Plugin::SyncControllerFromParams() {
 
 tresult PLUGIN_API Vst3Plugin::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                   SpeakerArrangement* outputs, int32 numOuts) {
+    return Guarded([&] { return ArrangeBuses(inputs, numIns, outputs, numOuts); });
+}
+
+tresult Vst3Plugin::ArrangeBuses(SpeakerArrangement* inputs, int32 numIns,
+                                 SpeakerArrangement* outputs, int32 numOuts) {
     if (GetHost() == kHostArdour || GetHost() == kHostMixbus)
         return kResultOk;
     SetChannelConnections(kInput, 0, NChannels(kInput), false);
@@ -299,20 +319,51 @@ tresult PLUGIN_API Vst3Plugin::getEditorState(IBStream*) {
 }
 
 tresult PLUGIN_API Vst3Plugin::setParamNormalized(ParamID id, ParamValue value) {
-    Parameter* parameter = ControllerParam(id);
-    if (!parameter)
+    return Guarded([&] {
+        Parameter* parameter = ControllerParam(id);
+        if (!parameter)
+            return kResultFalse;
+        if (std::isnan(value))
+            return kInvalidArgument;
+        parameter->setNormalized(value);
+        // The audio side learns host values from process; here only the value and the editor
+        // follow.
+        const ParamValue normalized = parameter->getNormalized();
+        if (Param* param = id < kBypassParamId ? GetParam(static_cast<int>(id)) : nullptr) {
+            param->SetNormal(normalized);
+            OnParamChangeUI(static_cast<int>(id), kHost);
+            SendParamValueToEditor(static_cast<int>(id), normalized, true);
+        }
+        return kResultOk;
+    });
+}
+
+tresult PLUGIN_API Vst3Plugin::getParamStringByValue(ParamID id, ParamValue normalized,
+                                                     String128 text) {
+    if (!text)
         return kResultFalse;
-    if (std::isnan(value))
-        return kInvalidArgument;
-    parameter->setNormalized(value);
-    // The audio side learns host values from process; here only the value and the editor follow.
-    const ParamValue normalized = parameter->getNormalized();
-    if (Param* param = id < kBypassParamId ? GetParam(static_cast<int>(id)) : nullptr) {
-        param->SetNormal(normalized);
-        OnParamChangeUI(static_cast<int>(id), kHost);
-        SendParamValueToEditor(static_cast<int>(id), normalized, true);
-    }
-    return kResultOk;
+    return Guarded(
+        [&] { return SingleComponentEffect::getParamStringByValue(id, normalized, text); });
+}
+
+tresult PLUGIN_API Vst3Plugin::getParamValueByString(ParamID id, TChar* text,
+                                                     ParamValue& normalized) {
+    if (!text)
+        return kResultFalse;
+    return Guarded(
+        [&] { return SingleComponentEffect::getParamValueByString(id, text, normalized); });
+}
+
+// Both conversions answer a number, so a failure inside the SDK answers the safe end of the
+// range rather than anything the host could not use.
+ParamValue PLUGIN_API Vst3Plugin::normalizedParamToPlain(ParamID id, ParamValue normalized) {
+    return GuardedValue(
+        [&] { return SingleComponentEffect::normalizedParamToPlain(id, normalized); }, 0.0);
+}
+
+ParamValue PLUGIN_API Vst3Plugin::plainParamToNormalized(ParamID id, ParamValue plain) {
+    return GuardedValue([&] { return SingleComponentEffect::plainParamToNormalized(id, plain); },
+                        0.0);
 }
 
 IPlugView* PLUGIN_API Vst3Plugin::createView(FIDString) {
@@ -323,8 +374,10 @@ tresult PLUGIN_API Vst3Plugin::getProgramName(ProgramListID listId, int32 index,
     if (listId != static_cast<ProgramListID>(kProgramChangeParamId) || NPresets() <= 0 ||
         index < 0 || index >= NPresets() || !name)
         return kResultFalse;
-    StringConvert::convert(PresetName(index), name);
-    return kResultOk;
+    return Guarded([&] {
+        vst3::Utf8ToUtf16(PresetName(index), name, kHostTextUnits);
+        return kResultOk;
+    });
 }
 
 tresult PLUGIN_API Vst3Plugin::getMidiControllerAssignment(int32 busIndex, int16 channel,
@@ -336,7 +389,7 @@ tresult PLUGIN_API Vst3Plugin::getMidiControllerAssignment(int32 busIndex, int16
 }
 
 tresult PLUGIN_API Vst3Plugin::setChannelContextInfos(IAttributeList* list) {
-    return ReadChannelContext(list);
+    return Guarded([&] { return ReadChannelContext(list); });
 }
 
 bool Vst3Plugin::HostBeginEdit(int paramIdx) {

@@ -63,6 +63,16 @@ class Vst3Plugin : public PluginApiBase,
     Steinberg::tresult PLUGIN_API getEditorState(Steinberg::IBStream* stream) override;
     Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id,
                                                      Steinberg::Vst::ParamValue value) override;
+    Steinberg::tresult PLUGIN_API getParamStringByValue(Steinberg::Vst::ParamID id,
+                                                        Steinberg::Vst::ParamValue normalized,
+                                                        Steinberg::Vst::String128 text) override;
+    Steinberg::tresult PLUGIN_API
+    getParamValueByString(Steinberg::Vst::ParamID id, Steinberg::Vst::TChar* text,
+                          Steinberg::Vst::ParamValue& normalized) override;
+    Steinberg::Vst::ParamValue PLUGIN_API normalizedParamToPlain(
+        Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue normalized) override;
+    Steinberg::Vst::ParamValue PLUGIN_API
+    plainParamToNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue plain) override;
     Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
     Steinberg::tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId,
                                                  Steinberg::int32 index,
@@ -106,7 +116,13 @@ class Vst3Plugin : public PluginApiBase,
     void AddAudioBuses(const BusConfig& config, BusDirection dir);
     void BuildBuses();
     void BuildParametersAndUnits();
+    Steinberg::tresult Initialize(Steinberg::FUnknown* context);
     void IdentifyHost(Steinberg::FUnknown* context);
+    Steinberg::tresult RestoreState(Steinberg::IBStream& stream);
+    Steinberg::tresult ArrangeBuses(Steinberg::Vst::SpeakerArrangement* inputs,
+                                    Steinberg::int32 numIns,
+                                    Steinberg::Vst::SpeakerArrangement* outputs,
+                                    Steinberg::int32 numOuts);
     void SyncControllerFromParams();
     Steinberg::Vst::Parameter* ControllerParam(Steinberg::Vst::ParamID id) {
         return parameters.getParameter(id);

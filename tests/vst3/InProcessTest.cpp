@@ -97,6 +97,19 @@ TEST_F(InProcess, HostNameIsRecognisedAtInitialisation) {
     EXPECT_EQ(plugin->GetHost(), kHostUnknown);
 }
 
+TEST_F(InProcess, HostWithAMalformedNameIsIdentifiedAsUnknown) {
+    NamedHost odd(
+        u"\xD800"
+        u"1");
+    auto other = owned(new ObservedBrisvale());
+    ASSERT_EQ(other->initialize(&odd), kResultOk);
+    EXPECT_EQ(other->GetHost(), kHostUnknown);
+    EXPECT_EQ(other->HostName(),
+              "\xEF\xBF\xBD"
+              "1");
+    other->terminate();
+}
+
 TEST_F(InProcess, HostAutomationReportsTheLastPointAsAHostChange) {
     ParameterChanges changes;
     int32 index = 0;

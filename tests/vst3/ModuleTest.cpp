@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -192,6 +193,70 @@ TEST(ModuleLifetime, FirstInitialisationHandsTheModuleToTheResourceLoader) {
     EXPECT_TRUE(ExitDll());
     EXPECT_TRUE(ExitDll());
 }
+
+#if !SMTG_OS_WINDOWS
+namespace {
+
+using EntryFunction = bool (*)(void*);
+using ExitFunction = bool (*)();
+
+// A host object whose static destructor ends the module, as some hosts do at process exit.
+struct ExitAtShutdown {
+    ExitFunction moduleExit = nullptr;
+    ~ExitAtShutdown() {
+        if (moduleExit)
+            moduleExit();
+    }
+};
+
+// Loads the bundle's library afresh in a child process, so its static objects are created
+// after, and destroyed before, the host's.
+void* LoadFreshLibrary(EntryFunction& entry, ExitFunction& exit) {
+    void* library = dlopen(QUENDARIS_TEST_LIBRARY, RTLD_NOW);
+    if (!library)
+        std::_Exit(2);
+    entry = reinterpret_cast<EntryFunction>(dlsym(library, "ModuleEntry"));
+    exit = reinterpret_cast<ExitFunction>(dlsym(library, "ModuleExit"));
+    if (!entry || !exit)
+        std::_Exit(3);
+    return library;
+}
+
+[[noreturn]] void ExitModuleFromHostStaticDestructor() {
+    static ExitAtShutdown host;
+    EntryFunction entry = nullptr;
+    ExitFunction exit = nullptr;
+    void* library = LoadFreshLibrary(entry, exit);
+    if (!entry(library))
+        std::_Exit(4);
+    host.moduleExit = exit;
+    std::exit(0);
+}
+
+// Exits beyond the entries are refused, and the next entry is again a first one.
+[[noreturn]] void ExitModuleTooOften() {
+    EntryFunction entry = nullptr;
+    ExitFunction exit = nullptr;
+    void* library = LoadFreshLibrary(entry, exit);
+    const bool answers[] = {entry(library), exit(), !exit(), !exit(), entry(library), exit()};
+    for (bool answer : answers)
+        if (!answer)
+            std::_Exit(5);
+    std::exit(0);
+}
+
+}  // namespace
+
+TEST(ModuleLifetime, ExitFromTheHostsStaticDestructorsIsSafe) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(ExitModuleFromHostStaticDestructor(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(ModuleLifetime, ExtraModuleExitsAreRefusedAndChangeNothing) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(ExitModuleTooOften(), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(ModuleLifetime, FolderLongerThanItsBufferIsCut) {
     using namespace quendaris::vst3;

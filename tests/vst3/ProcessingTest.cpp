@@ -152,6 +152,33 @@ TEST(Processing, ThirtyTwoAndSixtyFourBitHostsHearTheSame) {
     EXPECT_LT(worst, 1e-4);
 }
 
+TEST(Processing, ThirtyTwoBitOutputSaturatesAtTheLargestFiniteFloat) {
+    // Dry signal at +24 dB: near the float limit the output leaves the float range.
+    Effect effect;
+    ASSERT_TRUE(effect.Start(2, kSample32));
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    bool finite = true;
+    double peakLeft = 0.0, peakRight = 0.0;
+    for (int round = 0; round < 4; ++round) {
+        Block block(2, 256, kSample32);
+        for (int32 i = 0; i < 256; ++i) {
+            block.SetInput(0, i, 3e38);
+            block.SetInput(1, i, -3e38);
+        }
+        block.AddChange(kParamMix, 0, 0.0);
+        block.AddChange(kParamOutput, 0, 1.0);
+        ASSERT_EQ(block.Run(*effect.processor), kResultOk);
+        finite = finite && AllFinite(block, 2, 256);
+        for (int32 i = 0; i < 256; ++i) {
+            peakLeft = std::max(peakLeft, block.Out(0, i));
+            peakRight = std::min(peakRight, block.Out(1, i));
+        }
+    }
+    EXPECT_TRUE(finite);
+    EXPECT_EQ(peakLeft, kLargest);
+    EXPECT_EQ(peakRight, -kLargest);
+}
+
 TEST(Processing, ZeroFrameBlockAppliesParametersAndTouchesNoBuffer) {
     Effect effect;
     ASSERT_TRUE(effect.Start(2, kSample32));

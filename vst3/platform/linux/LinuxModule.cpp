@@ -1,13 +1,16 @@
-// Linux side of the module entry: the SDK's ModuleEntry/ModuleExit exports run the module
-// initialisers below once per load, which record where the module lives and count the load.
-#include "vst3/ModuleLifetime.h"
-
+// Linux side of the module entry: the ModuleEntry/ModuleExit exports a host calls around its
+// use of the module. They record where the module lives and count the host's initialisations.
+//
+// A host may call ModuleExit more often than ModuleEntry, or from its own static destructors
+// after this library's static objects are gone, so both touch only trivially destructible
+// globals and an extra exit is refused without disturbing the count.
 #include <dlfcn.h>
 
 #include <string>
 
-#include "public.sdk/source/main/moduleinit.h"
-#include "public.sdk/source/vst/utility/stringconvert.h"
+#include "pluginterfaces/base/fplatform.h"
+#include "vst3/HostText.h"
+#include "vst3/ModuleLifetime.h"
 
 namespace quendaris::vst3 {
 namespace {
@@ -22,15 +25,32 @@ std::u16string OwnFolder() {
     if (slash == std::string::npos)
         return {};
     path.resize(slash + 1);
-    return Steinberg::Vst::StringConvert::convert(path);
+    return Utf8ToUtf16(path);
 }
 
-const Steinberg::ModuleInitializer kAttach([] {
-    RecordModule(Steinberg::getPlatformModuleHandle(), OwnFolder().c_str());
-    InitDll();
-});
-
-const Steinberg::ModuleTerminator kDetach([] { ExitDll(); });
+void RecordOwnModule(void* handle) {
+    try {
+        RecordModule(handle, OwnFolder().c_str());
+    } catch (...) {
+        // Without its folder the module still works; only resource lookups lose their base.
+        RecordModule(handle, nullptr);
+    }
+}
 
 }  // namespace
 }  // namespace quendaris::vst3
+
+extern "C" {
+
+SMTG_EXPORT_SYMBOL bool ModuleEntry(void* sharedLibraryHandle) {
+    using namespace quendaris::vst3;
+    if (InitCount() == 0)
+        RecordOwnModule(sharedLibraryHandle);
+    return InitDll();
+}
+
+SMTG_EXPORT_SYMBOL bool ModuleExit() {
+    return quendaris::vst3::ExitDll();
+}
+
+}  // extern "C"
