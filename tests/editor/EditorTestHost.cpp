@@ -153,6 +153,11 @@ void HostWindow::Resize(int width, int height) {
     XSync(mDisplay, False);
 }
 
+void HostWindow::Raise() {
+    XRaiseWindow(mDisplay, mWindow);
+    XSync(mDisplay, False);
+}
+
 int HostWindow::ChildCount() const {
     Window root = 0;
     Window parent = 0;

@@ -83,6 +83,7 @@ class HostWindow {
     // The host's window goes away while the editor is still inside (Bitwig).
     void Destroy();
     void Resize(int width, int height);
+    void Raise();
 
     // Child windows the editor created in this window.
     int ChildCount() const;
