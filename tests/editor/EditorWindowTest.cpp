@@ -312,6 +312,28 @@ TEST(EditorWindow, TicksAloneKeepItAliveWhenFdCallbacksNeverCome) {
     EXPECT_EQ(Kinds(EditsOf(session.handler, 0)), "bpe");
 }
 
+TEST(EditorWindow, ClosingInTheMiddleOfADragLeavesNoGrabBehind) {
+    EditorSession session;
+    ASSERT_TRUE(session.Open());
+    session.PumpUntilDrawn();
+    session.window.MoveTo(150, 300);
+    session.window.Press();
+    session.Pump(30);
+    session.window.MoveTo(150, 250);
+    session.Pump(30);
+    session.Close();
+    session.window.Release();
+    // The host's own window gets the pointer again.
+    Display* host = session.window.Connection();
+    XSelectInput(host, session.window.Id(), ButtonPressMask);
+    session.window.Click(400, 500);
+    XEvent event;
+    EXPECT_TRUE(XCheckWindowEvent(host, session.window.Id(), ButtonPressMask, &event));
+    // The gesture was cut short, yet the host saw it begin.
+    const std::string kinds = Kinds(EditsOf(session.handler, 0));
+    EXPECT_EQ(kinds.substr(0, 2), "bp");
+}
+
 TEST(EditorWindow, HostWindowDestroyedBeforeRemoved) {
     TestDisplay();
     XSetErrorHandler(CountingErrorHandler);
