@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -59,6 +60,23 @@ std::string VariantName(const std::string& name, size_t dot, int scale) {
     return name.substr(0, dot) + "@" + std::to_string(scale) + "x" + name.substr(dot);
 }
 
+// Whether typed text names a value: a number or one of the parameter's display texts. A box
+// committed empty or with stray letters would otherwise read as 0 and throw the value away.
+bool ReadsAsValue(const Param& param, const char* text) {
+    if (!text)
+        return false;
+    for (const char* c = text; *c; ++c) {
+        if (std::isdigit(static_cast<unsigned char>(*c)))
+            return true;
+    }
+    for (int i = 0; i < param.DisplayTextCount(); ++i) {
+        const Param::DisplayText* entry = param.DisplayTextAt(i);
+        if (entry && std::strcmp(entry->text, text) == 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 Graphics::Graphics(EditorDelegate& delegate, int width, int height, int fps, float drawScale)
@@ -108,8 +126,9 @@ int Graphics::BackingHeight() const {
     return static_cast<int>(static_cast<int>(mHeight * mDrawScale) * mScreenScale);
 }
 
+// An unchanged scale leaves the editor alone, so the size the host was first told stands.
 void Graphics::SetScreenScale(float scale) {
-    if (!(scale > 0.0f) || !std::isfinite(scale))
+    if (!(scale > 0.0f) || !std::isfinite(scale) || scale == mScreenScale)
         return;
     mScreenScale = scale;
     ApplyScaleChange();
@@ -668,9 +687,10 @@ void Graphics::ApplyTypedValue(const char* text) {
     mEditedControl = nullptr;
     mEditedSlot = -1;
     const Param* param = control->ParamObject(slot);
-    if (slot >= 0 && param)
-        control->ApplyUserValue(param->ToNormal(param->ParseText(text ? text : "")), slot);
-    else
+    if (slot >= 0 && param) {
+        if (ReadsAsValue(*param, text))
+            control->ApplyUserValue(param->ToNormal(param->ParseText(text)), slot);
+    } else
         control->HandleTextEntry(text ? text : "", slot);
     control->MarkDirty(false);
 }

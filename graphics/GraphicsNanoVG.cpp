@@ -10,6 +10,7 @@ extern "C" {
 #include "nanovg_gl_utils.h"
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -17,6 +18,15 @@ namespace quendaris {
 namespace {
 
 constexpr float kPi = 3.1415927f;
+
+bool SameMatrix(const Matrix& a, const Matrix& b) {
+    return a.xx == b.xx && a.yx == b.yx && a.xy == b.xy && a.yy == b.yy && a.tx == b.tx &&
+           a.ty == b.ty;
+}
+
+bool IsWhole(double v) {
+    return std::fabs(v - std::round(v)) < 1e-4;
+}
 
 float ToNanoVGAngle(float degrees) {
     return (degrees - 90.0f) * kPi / 180.0f;
@@ -67,13 +77,54 @@ GraphicsNanoVG::Bitmap::Bitmap(GraphicsNanoVG& owner, int image, int width, int 
       mOwner(owner),
       mContext(owner.GetNVGContext()),
       mImage(image),
-      mFramebuffer(framebuffer) {}
+      mFramebuffer(framebuffer) {
+    mOwner.mLiveBitmaps.insert(this);
+}
 
+// An off-screen framebuffer may still be read by the frame being drawn: it goes at the frame's
+// end.
 GraphicsNanoVG::Bitmap::~Bitmap() {
+    if (!mContext)
+        return;
+    mOwner.mLiveBitmaps.erase(this);
+    if (mReadFramebuffer)
+        glDeleteFramebuffers(1, &mReadFramebuffer);
     if (mFramebuffer)
         mOwner.QueueFramebufferDeletion(mFramebuffer);
-    else if (mContext && mImage > 0)
+    else if (mImage > 0)
         nvgDeleteImage(mContext, mImage);
+}
+
+void GraphicsNanoVG::Bitmap::Detach() {
+    if (!mContext)
+        return;
+    if (mReadFramebuffer)
+        glDeleteFramebuffers(1, &mReadFramebuffer);
+    if (mFramebuffer)
+        nvgluDeleteFramebuffer(mFramebuffer);
+    else if (mImage > 0)
+        nvgDeleteImage(mContext, mImage);
+    mReadFramebuffer = 0;
+    mFramebuffer = nullptr;
+    mImage = 0;
+    mContext = nullptr;
+}
+
+unsigned GraphicsNanoVG::Bitmap::ReadFramebuffer() {
+    if (mReadFramebuffer == 0 && mContext) {
+        GLint previous = 0;
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+        glGenFramebuffers(1, &mReadFramebuffer);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, mReadFramebuffer);
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               nvglImageHandleGL3(mContext, mImage), 0);
+        if (glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            glDeleteFramebuffers(1, &mReadFramebuffer);
+            mReadFramebuffer = 0;
+        }
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+    }
+    return mReadFramebuffer;
 }
 
 // ---- Life cycle ----
@@ -111,6 +162,9 @@ void GraphicsNanoVG::DestroyDrawingContext() {
     if (!mVG)
         return;
     ClearBitmapCache();
+    for (Bitmap* bitmap : mLiveBitmaps)
+        bitmap->Detach();
+    mLiveBitmaps.clear();
     DeleteBackingFramebuffer();
     DeleteQueuedFramebuffers();
     nvgDeleteGL3(mVG);
@@ -205,6 +259,8 @@ void GraphicsNanoVG::StartFrame() {
     glBindFramebuffer(GL_FRAMEBUFFER, mBacking->fbo);
     nvgBeginFrame(mVG, static_cast<float>(logicalW), static_cast<float>(logicalH),
                   GetScreenScale());
+    mTransform = Matrix();
+    mHasClip = false;
     PathReset();
 }
 
@@ -253,6 +309,7 @@ void GraphicsNanoVG::NoteCurrentPoint(float x, float y) {
 
 void GraphicsNanoVG::PathReset() {
     mHasPoint = false;
+    mSubPaths = 0;
     if (mVG)
         nvgBeginPath(mVG);
 }
@@ -261,6 +318,7 @@ void GraphicsNanoVG::PathMove(float x, float y) {
     if (!mVG)
         return;
     nvgMoveTo(mVG, x, y);
+    ++mSubPaths;
     NoteCurrentPoint(x, y);
     mStartX = x;
     mStartY = y;
@@ -281,6 +339,7 @@ void GraphicsNanoVG::PathArcSegment(float cx, float cy, float r, float a1, float
     float end = ToNanoVGAngle(a2);
     nvgArc(mVG, cx, cy, r, start, end, winding == kWindingCW ? NVG_CW : NVG_CCW);
     if (!mHasPoint) {
+        ++mSubPaths;
         mStartX = cx + r * std::cos(start);
         mStartY = cy + r * std::sin(start);
     }
@@ -323,7 +382,11 @@ void GraphicsNanoVG::FillPath(const PaintSource& paint, const FillStyle& style,
                               const Blend* blend) {
     if (!mVG)
         return;
-    nvgPathWinding(mVG, style.rule == kFillEvenOdd ? NVG_HOLE : NVG_SOLID);
+    // Sub-paths keep their windings (solid unless marked as holes): the non-zero rule. NanoVG
+    // has no even-odd rule; with several sub-paths the last becomes a hole, the even-odd picture
+    // of a shape with a cut-out, and a single sub-path stays solid (as a hole it would vanish).
+    if (style.rule == kFillEvenOdd && mSubPaths > 1)
+        nvgPathWinding(mVG, NVG_HOLE);
     nvgFillPaint(mVG, ToNanoVGPaint(mVG, paint, BlendWeight(blend)));
     nvgFill(mVG);
     if (!style.preserve)
@@ -349,6 +412,7 @@ void GraphicsNanoVG::StrokePath(const PaintSource& paint, float thickness, const
 }
 
 void GraphicsNanoVG::SetPathTransform(const Matrix& m) {
+    mTransform = m;
     if (!mVG)
         return;
     nvgResetTransform(mVG);
@@ -358,27 +422,117 @@ void GraphicsNanoVG::SetPathTransform(const Matrix& m) {
 }
 
 void GraphicsNanoVG::ClipToRect(const Rect& r) {
+    mClip = r;
+    mClipTransform = mTransform;
+    mHasClip = true;
     if (mVG)
         nvgScissor(mVG, r.L, r.T, r.W(), r.H());
 }
 
 // ---- Bitmaps ----
 
+// NanoVG's scissor discards fragments in the shader, so a fill still costs its whole area: the
+// rectangle is cut to the clip first (same pixels, a partial repaint pays only for its part of
+// the background).
 void GraphicsNanoVG::DrawBitmapPixels(const BitmapRef& bitmap, const Rect& dest, int srcX, int srcY,
                                       const Blend* blend) {
     auto* b = dynamic_cast<Bitmap*>(bitmap.bitmap);
-    if (!mVG || !b || b->Context() != mVG)
+    if (!mVG || !mDrawing || !b || b->Context() != mVG)
+        return;
+    Rect area = dest;
+    if (mHasClip && SameMatrix(mClipTransform, mTransform)) {
+        area = dest.Intersect(mClip);
+        if (area.Empty())
+            return;
+    }
+    float weight = BlendWeight(blend);
+    if (mBitmapBlit && weight >= 1.0f && BlitBitmap(*b, dest, srcX, srcY, area))
         return;
     float scale = static_cast<float>(b->Scale() > 0 ? b->Scale() : 1);
     float w = b->Width() / scale;
     float h = b->Height() / scale;
-    NVGpaint pattern = nvgImagePattern(mVG, dest.L - srcX, dest.T - srcY, w, h, 0.0f, b->Image(),
-                                       BlendWeight(blend));
+    NVGpaint pattern =
+        nvgImagePattern(mVG, dest.L - srcX, dest.T - srcY, w, h, 0.0f, b->Image(), weight);
     nvgBeginPath(mVG);
-    nvgRect(mVG, dest.L, dest.T, dest.W(), dest.H());
+    nvgRect(mVG, area.L, area.T, area.W(), area.H());
     nvgFillPaint(mVG, pattern);
     nvgFill(mVG);
     PathReset();
+}
+
+// An opaque bitmap whose pixels map one to one onto whole device pixels is copied straight into
+// the backing framebuffer: NanoVG's pending drawing is flushed first and the frame resumes with
+// the same transform and clip, so the order of drawing stays as it was. Answers false (nothing
+// done) when the bitmap cannot be copied that way.
+bool GraphicsNanoVG::BlitBitmap(Bitmap& b, const Rect& dest, int srcX, int srcY, const Rect& area) {
+    const Matrix& m = mTransform;
+    const double s = CombinedScale();
+    if (!b.Opaque() || m.xx != 1.0 || m.yy != 1.0 || m.xy != 0.0 || m.yx != 0.0 ||
+        static_cast<double>(b.Scale()) != s)
+        return false;
+    const double ox = (dest.L - srcX + m.tx) * s;
+    const double oy = (dest.T - srcY + m.ty) * s;
+    const double x0 = (area.L + m.tx) * s;
+    const double y0 = (area.T + m.ty) * s;
+    const double x1 = (area.R + m.tx) * s;
+    const double y1 = (area.B + m.ty) * s;
+    if (!IsWhole(ox) || !IsWhole(oy) || !IsWhole(x0) || !IsWhole(y0) || !IsWhole(x1) ||
+        !IsWhole(y1))
+        return false;
+    // Beyond its edges the pattern would repeat the edge pixels; a copy has none to give.
+    if (x0 < ox || y0 < oy || x1 > ox + b.Width() || y1 > oy + b.Height())
+        return false;
+    const int h = BackingHeight();
+    const int dx0 = std::max(0, static_cast<int>(std::lround(x0)));
+    const int dy0 = std::max(0, static_cast<int>(std::lround(y0)));
+    const int dx1 = std::min(BackingWidth(), static_cast<int>(std::lround(x1)));
+    const int dy1 = std::min(h, static_cast<int>(std::lround(y1)));
+    if (dx1 <= dx0 || dy1 <= dy0)
+        return true;
+    GLuint source = b.ReadFramebuffer();
+    if (source == 0)
+        return false;
+    const int sx = dx0 - static_cast<int>(std::lround(ox));
+    const int sy = dy0 - static_cast<int>(std::lround(oy));
+
+    nvgEndFrame(mVG);
+    // The texture's first row is the picture's top; the framebuffer's first row is its bottom.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, mBacking->fbo);
+    glBlitFramebuffer(sx, sy, sx + (dx1 - dx0), sy + (dy1 - dy0), dx0, h - dy0, dx1, h - dy1,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, mBacking->fbo);
+    nvgBeginFrame(mVG, static_cast<float>(static_cast<int>(Width() * DrawScale())),
+                  static_cast<float>(static_cast<int>(Height() * DrawScale())), GetScreenScale());
+    Matrix transform = mTransform;
+    SetPathTransform(transform);
+    if (mHasClip) {
+        Matrix clipTransform = mClipTransform;
+        SetPathTransform(clipTransform);
+        nvgScissor(mVG, mClip.L, mClip.T, mClip.W(), mClip.H());
+        SetPathTransform(transform);
+    }
+    PathReset();
+    return true;
+}
+
+bool GraphicsNanoVG::IsOpaqueImage(int image) const {
+    int w = 0;
+    int h = 0;
+    nvgImageSize(mVG, image, &w, &h);
+    if (w <= 0 || h <= 0)
+        return false;
+    std::vector<unsigned char> pixels(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, nvglImageHandleGL3(mVG, image));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    for (size_t i = 3; i < pixels.size(); i += 4)
+        if (pixels[i] != 255)
+            return false;
+    return true;
 }
 
 std::unique_ptr<APIBitmap> GraphicsNanoVG::WrapImage(int image, int scale) {
@@ -387,7 +541,9 @@ std::unique_ptr<APIBitmap> GraphicsNanoVG::WrapImage(int image, int scale) {
     int w = 0;
     int h = 0;
     nvgImageSize(mVG, image, &w, &h);
-    return std::make_unique<Bitmap>(*this, image, w, h, scale, DrawScale());
+    auto bitmap = std::make_unique<Bitmap>(*this, image, w, h, scale, DrawScale());
+    bitmap->SetOpaque(IsOpaqueImage(image));
+    return bitmap;
 }
 
 std::unique_ptr<APIBitmap> GraphicsNanoVG::LoadAPIBitmapFromMemory(const void* data, int size,

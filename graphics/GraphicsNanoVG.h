@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "Graphics.h"
@@ -38,12 +39,22 @@ class GraphicsNanoVG : public Graphics {
         int Image() const { return mImage; }
         NVGcontext* Context() const { return mContext; }
         NVGLUframebuffer* Framebuffer() const { return mFramebuffer; }
+        // Every pixel fully opaque (checked once, after upload).
+        bool Opaque() const { return mOpaque; }
+        void SetOpaque(bool opaque) { mOpaque = opaque; }
+        // A framebuffer reading the bitmap's texture, made on first use (GL current).
+        unsigned ReadFramebuffer();
+        // Frees the GL resources now (GL current), leaving an empty bitmap: its NanoVG context
+        // is about to go.
+        void Detach();
 
       private:
         GraphicsNanoVG& mOwner;
         NVGcontext* mContext;
         int mImage;
         NVGLUframebuffer* mFramebuffer;
+        bool mOpaque = false;
+        unsigned mReadFramebuffer = 0;
     };
 
     GraphicsNanoVG(EditorDelegate& delegate, int width, int height, int fps = 60,
@@ -52,9 +63,10 @@ class GraphicsNanoVG : public Graphics {
 
     // With the window's GL context current and its framebuffer bound: creates the NanoVG
     // context (antialiased) and the backing framebuffer, remembering the bound framebuffer as
-    // the window's. Stencil strokes blend a translucent stroke once where it crosses itself, at
-    // some cost. False (and nothing drawn later) when NanoVG cannot start.
-    bool CreateDrawingContext(bool stencilStrokes = true);
+    // the window's. Stencil strokes blend a translucent stroke once where it crosses itself, but
+    // cost each stroke about four times as much on software GL. False (and nothing drawn later)
+    // when NanoVG cannot start.
+    bool CreateDrawingContext(bool stencilStrokes = false);
     // With the GL context current: frees the bitmaps, the framebuffers and the NanoVG context.
     void DestroyDrawingContext();
     bool HasDrawingContext() const { return mVG != nullptr; }
@@ -65,6 +77,10 @@ class GraphicsNanoVG : public Graphics {
     virtual void RestorePreviousContext() {}
 
     void SetFrameCopy(FrameCopy copy) { mFrameCopy = copy; }
+    // Opaque bitmaps drawn pixel for pixel are copied with glBlitFramebuffer (same pixels as the
+    // image-pattern fill, a small fraction of its cost on software GL); off draws every bitmap
+    // as a NanoVG fill.
+    void SetBitmapBlit(bool enable) { mBitmapBlit = enable; }
     FrameCopy GetFrameCopy() const { return mFrameCopy; }
     // GL name of the backing framebuffer (0 when there is none).
     unsigned BackingFramebuffer() const;
@@ -119,6 +135,8 @@ class GraphicsNanoVG : public Graphics {
     // Selects the font, size and alignment of style; false for a font unknown to NanoVG.
     bool SelectFont(const TextStyle& style) const;
     void CopyBackingToWindow();
+    bool BlitBitmap(Bitmap& bitmap, const Rect& dest, int srcX, int srcY, const Rect& area);
+    bool IsOpaqueImage(int image) const;
     void NoteCurrentPoint(float x, float y);
 
     NVGcontext* mVG = nullptr;
@@ -126,6 +144,13 @@ class GraphicsNanoVG : public Graphics {
     unsigned mWindowFramebuffer = 0;
     bool mDrawing = false;
     FrameCopy mFrameCopy = FrameCopy::kBlit;
+    bool mBitmapBlit = true;
+
+    // The transform and clip in force, as the graphics context last set them.
+    Matrix mTransform;
+    Rect mClip;
+    Matrix mClipTransform;
+    bool mHasClip = false;
 
     // Current point and start of the sub-path, for quadratic curves.
     bool mHasPoint = false;
@@ -133,9 +158,12 @@ class GraphicsNanoVG : public Graphics {
     float mPointY = 0.0f;
     float mStartX = 0.0f;
     float mStartY = 0.0f;
+    int mSubPaths = 0;
 
     mutable std::mutex mDeletionLock;
     std::vector<NVGLUframebuffer*> mDeletionQueue;
+    // Every bitmap made in the current NanoVG context and not yet deleted.
+    std::set<Bitmap*> mLiveBitmaps;
 };
 
 }  // namespace quendaris

@@ -84,6 +84,11 @@ TEST_F(EventRoutingTest, LaterOfTwoOverlappingControlsGetsThePress) {
     g.OnPointerDown({Mouse(30, 30)});
     EXPECT_TRUE(below->calls.empty());
     EXPECT_EQ(above->calls, std::vector<std::string>({"press 30 30"}));
+    float px = 0.0f;
+    float py = 0.0f;
+    g.PressPosition(px, py);
+    EXPECT_EQ(px, 30.0f);
+    EXPECT_EQ(py, 30.0f);
     g.OnPointerDown({Mouse(10, 10)});
     EXPECT_EQ(below->calls.size(), 0u) << "the first press still holds the pointer";
     g.OnPointerUp({Mouse(10, 10, false)});
@@ -196,6 +201,7 @@ TEST_F(EventRoutingTest, HoverNeedsMouseOverAndNeverPicksTheBackground) {
     g.EnableMouseOver(true);
     EXPECT_TRUE(g.OnPointerOver(15, 15, KeyMods()));
     EXPECT_EQ(g.HoveredControl(), knob);
+    EXPECT_EQ(g.HoveredIndex(), 1);
     EXPECT_FALSE(g.OnPointerOver(50, 50, KeyMods()));
     EXPECT_EQ(knob->calls, std::vector<std::string>({"enter", "leave"}));
     EXPECT_TRUE(back->calls.empty());
@@ -297,6 +303,24 @@ TEST_F(EventRoutingTest, TypedValueIsParsedAndSentWithoutBeginOrEnd) {
     EXPECT_EQ(g.GetEditedControl(), nullptr);
     g.ApplyTypedValue("10");
     EXPECT_EQ(delegate.edits.size(), 1u) << "nothing is edited any more";
+}
+
+TEST_F(EventRoutingTest, TypedTextWithoutANumberLeavesTheValueAlone) {
+    ProbeControl* c = Add(Rect(0, 0, 50, 50), TestDelegate::kGain);
+    c->ApplyUserValue(0.5, 0);
+    for (const char* typed : {"", "abc", "-", " ."}) {
+        delegate.edits.clear();
+        c->DisablePrompt(false);
+        c->PromptForValue(Rect(0, 0, 40, 16), 0);
+        ASSERT_EQ(g.GetEditedControl(), c);
+        g.ApplyTypedValue(typed);
+        EXPECT_TRUE(delegate.edits.empty()) << "'" << typed << "'";
+        EXPECT_DOUBLE_EQ(c->ReadValue(0), 0.5);
+        EXPECT_EQ(g.GetEditedControl(), nullptr);
+    }
+    c->PromptForValue(Rect(0, 0, 40, 16), 0);
+    g.ApplyTypedValue("-5");
+    EXPECT_EQ(delegate.edits, std::vector<std::string>({"value 0 0"})) << "numbers are confined";
 }
 
 TEST_F(EventRoutingTest, PromptShowsTheLabelWhenAsked) {
