@@ -215,6 +215,46 @@ TEST(EditorWindow, UnhandledKeysGoBackToTheHost) {
     EXPECT_TRUE(forwarded);
 }
 
+TEST(EditorWindow, RightClickOnABoundControlOpensTheHostsMenuForItsParameter) {
+    EditorSession session;
+    ASSERT_TRUE(session.Open());
+    session.PumpUntilDrawn();
+    session.window.Click(550, 200, 3);
+    session.Pump(60);
+    ASSERT_EQ(session.handler.requests.size(), 1u);
+    const auto& request = session.handler.requests[0];
+    EXPECT_TRUE(request.hasParam);
+    EXPECT_EQ(request.param, 5u);
+    EXPECT_EQ(request.x, 550);
+    EXPECT_EQ(request.y, 200);
+    // A right click is no edit.
+    EXPECT_TRUE(EditsOf(session.handler, 5).empty());
+    // Nothing is asked for where no parameter is.
+    session.window.Click(700, 500, 3);
+    session.Pump(60);
+    EXPECT_EQ(session.handler.requests.size(), 1u);
+}
+
+TEST(EditorWindow, FrameWithoutRunLoopIsRefusedWithoutTouchingTheHostWindow) {
+    TestDisplay();
+    XSetErrorHandler(CountingErrorHandler);
+    const int errorsBefore = HostXErrorCount();
+    EditorSession session;
+    TestFrame loopless(nullptr);
+    session.view = owned(session.effect.controller->createView("editor"));
+    session.view->setFrame(&loopless);
+    EXPECT_EQ(session.view->attached(session.window.Parent(), kPlatformTypeX11EmbedWindowID),
+              kResultFalse);
+    EXPECT_EQ(session.window.ChildCount(), 0);
+    // The same view opens once a frame with a run loop comes.
+    session.view->setFrame(&session.frame);
+    EXPECT_EQ(session.view->attached(session.window.Parent(), kPlatformTypeX11EmbedWindowID),
+              kResultOk);
+    EXPECT_TRUE(session.PumpUntilDrawn());
+    session.Close();
+    EXPECT_EQ(HostXErrorCount(), errorsBefore);
+}
+
 TEST(EditorWindow, UnderReaperOnlyTheSpaceBarIsOffered) {
     EditorSession session({}, 800, 630, u"REAPER");
     ASSERT_TRUE(session.Open());
