@@ -67,6 +67,7 @@ EditorSnapshot::EditorSnapshot(float scale) : mPlugin(std::make_unique<Brisvale>
     mPlugin->SetSampleRate(48000.0);
     mPlugin->SetBlockSize(512);
     mPlugin->ResetProcessing();
+    PublishDisplayValues();
 }
 
 EditorSnapshot::~EditorSnapshot() {
@@ -83,49 +84,71 @@ void EditorSnapshot::Set(const std::string& name, const std::string& value) {
 void EditorSnapshot::SetNormalized(int paramIdx, double normalized) {
     mPlugin->GetParam(paramIdx)->SetNormal(normalized);
     mPlugin->SendParamValueToEditor(paramIdx, normalized, true);
+    mDisplayStale = true;
 }
 
 void EditorSnapshot::Process(const render::AudioBuffer& audio, int blockSize) {
     if (audio.ChannelCount() == 0 || audio.FrameCount() == 0) {
         return;
     }
-    const int channels = std::min(audio.ChannelCount(), 2);
     mPlugin->SetSampleRate(audio.sampleRate);
     mPlugin->SetBlockSize(blockSize);
     mPlugin->ResetProcessing();
+    std::vector<const double*> channels;
+    for (int c = 0; c < std::min(audio.ChannelCount(), 2); ++c) {
+        channels.push_back(audio.channels[static_cast<size_t>(c)].data());
+    }
+    ProcessBlocks(channels, audio.FrameCount(), blockSize);
+}
+
+void EditorSnapshot::ProcessBlocks(const std::vector<const double*>& channels, size_t frames,
+                                   int blockSize) {
+    const int n = static_cast<int>(channels.size());
     mPlugin->SetChannelConnections(kInput, 0, 2, false);
     mPlugin->SetChannelConnections(kOutput, 0, 2, false);
-    mPlugin->SetChannelConnections(kInput, 0, channels, true);
-    mPlugin->SetChannelConnections(kOutput, 0, channels, true);
+    mPlugin->SetChannelConnections(kInput, 0, n, true);
+    mPlugin->SetChannelConnections(kOutput, 0, n, true);
 
-    std::vector<std::vector<double>> out(static_cast<size_t>(channels),
+    std::vector<std::vector<double>> out(static_cast<size_t>(n),
                                          std::vector<double>(static_cast<size_t>(blockSize)));
-    std::vector<double*> ins(static_cast<size_t>(channels));
-    std::vector<double*> outs(static_cast<size_t>(channels));
-    const size_t frames = audio.FrameCount();
+    std::vector<double*> ins(static_cast<size_t>(n));
+    std::vector<double*> outs(static_cast<size_t>(n));
     const bool bypassed = mPlugin->GetParam(kParamBypass)->Value() > 0.5;
     for (size_t start = 0; start < frames; start += static_cast<size_t>(blockSize)) {
-        const int n = static_cast<int>(std::min(frames - start, static_cast<size_t>(blockSize)));
-        for (size_t c = 0; c < static_cast<size_t>(channels); ++c) {
-            ins[c] = const_cast<double*>(audio.channels[c].data()) + start;
+        const int count =
+            static_cast<int>(std::min(frames - start, static_cast<size_t>(blockSize)));
+        for (size_t c = 0; c < static_cast<size_t>(n); ++c) {
+            ins[c] = const_cast<double*>(channels[c]) + start;
             outs[c] = out[c].data();
         }
-        mPlugin->AttachBuffers(kInput, 0, channels, ins.data());
-        mPlugin->AttachBuffers(kOutput, 0, channels, outs.data());
+        mPlugin->AttachBuffers(kInput, 0, n, ins.data());
+        mPlugin->AttachBuffers(kOutput, 0, n, outs.data());
         if (bypassed) {
-            mPlugin->PassThroughBuffers64(n);
+            mPlugin->PassThroughBuffers64(count);
         } else {
-            mPlugin->ProcessBuffers64(n);
+            mPlugin->ProcessBuffers64(count);
         }
     }
+    mDisplayStale = false;
+}
+
+void EditorSnapshot::PublishDisplayValues() {
+    if (!mDisplayStale) {
+        return;
+    }
+    constexpr size_t kFrames = 32;
+    const std::vector<double> silence(kFrames, 0.0);
+    ProcessBlocks({silence.data(), silence.data()}, kFrames, static_cast<int>(kFrames));
 }
 
 PixelImage EditorSnapshot::Render() {
+    PublishDisplayValues();
     mGraphics->RedrawAll();
     return mGraphics->ReadWindowPixels();
 }
 
 bool EditorSnapshot::WritePng(const std::string& path) {
+    PublishDisplayValues();
     mGraphics->RedrawAll();
     return mGraphics->WriteWindowPng(path);
 }

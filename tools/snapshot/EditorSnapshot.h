@@ -44,10 +44,16 @@ class EditorSnapshot {
   private:
     class Converter;
 
+    void ProcessBlocks(const std::vector<const double*>& channels, size_t frames, int blockSize);
+    // The display shows what block processing last published: one short silent block makes it
+    // follow parameters set since then, without disturbing the spectrum.
+    void PublishDisplayValues();
+
     std::unique_ptr<Brisvale> mPlugin;
     GraphicsEgl* mGraphics = nullptr;
     std::unique_ptr<Converter> mConverter;
     std::unique_ptr<render::ParameterResolver> mResolver;
+    bool mDisplayStale = true;
 };
 
 }  // namespace quendaris::snapshot
