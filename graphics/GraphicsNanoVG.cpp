@@ -80,11 +80,14 @@ GraphicsNanoVG::Bitmap::Bitmap(GraphicsNanoVG& owner, int image, int width, int 
       mFramebuffer(framebuffer) {}
 
 GraphicsNanoVG::Bitmap::~Bitmap() {
+    // A bitmap outliving its NanoVG context has nothing left to free through it.
+    if (!mContext || mOwner.GetNVGContext() != mContext)
+        return;
     if (mReadFramebuffer)
         glDeleteFramebuffers(1, &mReadFramebuffer);
     if (mFramebuffer)
         mOwner.QueueFramebufferDeletion(mFramebuffer);
-    else if (mContext && mImage > 0)
+    else if (mImage > 0)
         nvgDeleteImage(mContext, mImage);
 }
 
@@ -284,6 +287,7 @@ void GraphicsNanoVG::NoteCurrentPoint(float x, float y) {
 
 void GraphicsNanoVG::PathReset() {
     mHasPoint = false;
+    mSubPaths = 0;
     if (mVG)
         nvgBeginPath(mVG);
 }
@@ -292,6 +296,7 @@ void GraphicsNanoVG::PathMove(float x, float y) {
     if (!mVG)
         return;
     nvgMoveTo(mVG, x, y);
+    ++mSubPaths;
     NoteCurrentPoint(x, y);
     mStartX = x;
     mStartY = y;
@@ -312,6 +317,7 @@ void GraphicsNanoVG::PathArcSegment(float cx, float cy, float r, float a1, float
     float end = ToNanoVGAngle(a2);
     nvgArc(mVG, cx, cy, r, start, end, winding == kWindingCW ? NVG_CW : NVG_CCW);
     if (!mHasPoint) {
+        ++mSubPaths;
         mStartX = cx + r * std::cos(start);
         mStartY = cy + r * std::sin(start);
     }
@@ -354,7 +360,11 @@ void GraphicsNanoVG::FillPath(const PaintSource& paint, const FillStyle& style,
                               const Blend* blend) {
     if (!mVG)
         return;
-    nvgPathWinding(mVG, style.rule == kFillEvenOdd ? NVG_HOLE : NVG_SOLID);
+    // Sub-paths keep their windings (solid unless marked as holes): the non-zero rule. NanoVG
+    // has no even-odd rule; with several sub-paths the last becomes a hole, the even-odd picture
+    // of a shape with a cut-out, and a single sub-path stays solid (as a hole it would vanish).
+    if (style.rule == kFillEvenOdd && mSubPaths > 1)
+        nvgPathWinding(mVG, NVG_HOLE);
     nvgFillPaint(mVG, ToNanoVGPaint(mVG, paint, BlendWeight(blend)));
     nvgFill(mVG);
     if (!style.preserve)

@@ -59,9 +59,10 @@ class GraphicsNanoVG : public Graphics {
 
     // With the window's GL context current and its framebuffer bound: creates the NanoVG
     // context (antialiased) and the backing framebuffer, remembering the bound framebuffer as
-    // the window's. Stencil strokes blend a translucent stroke once where it crosses itself, at
-    // some cost. False (and nothing drawn later) when NanoVG cannot start.
-    bool CreateDrawingContext(bool stencilStrokes = true);
+    // the window's. Stencil strokes blend a translucent stroke once where it crosses itself, but
+    // cost each stroke about four times as much on software GL. False (and nothing drawn later)
+    // when NanoVG cannot start.
+    bool CreateDrawingContext(bool stencilStrokes = false);
     // With the GL context current: frees the bitmaps, the framebuffers and the NanoVG context.
     void DestroyDrawingContext();
     bool HasDrawingContext() const { return mVG != nullptr; }
@@ -153,6 +154,7 @@ class GraphicsNanoVG : public Graphics {
     float mPointY = 0.0f;
     float mStartX = 0.0f;
     float mStartY = 0.0f;
+    int mSubPaths = 0;
 
     mutable std::mutex mDeletionLock;
     std::vector<NVGLUframebuffer*> mDeletionQueue;

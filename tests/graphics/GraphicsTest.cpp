@@ -194,6 +194,7 @@ TEST_F(GraphicsTest, DrawDirtyPaintsIntersectingControlsClippedToTheirGrownBound
     EXPECT_EQ(g.log.back(), "FinishFrame");
     EXPECT_EQ(g.Count("Clip"), 1u);
     EXPECT_EQ(g.Count("Clip 40 40 51 51"), 1u);
+    EXPECT_EQ(g.GetClipRect(), Rect(40, 40, 51, 51));
     EXPECT_EQ(g.Count("Fill"), 1u);
 }
 
