@@ -9,10 +9,10 @@ Brisvale::Brisvale(const InstanceInfo& info) : BrisvaleBase(BrisvaleConfig()) {
     // The instance record carries nothing this format-free layer needs.
     (void)info;
     DeclareParams();
-    SetLayoutFunction([](EditorGraphics& surface) {
-        if (auto* graphics = dynamic_cast<Graphics*>(&surface)) {
+    SetMakeGraphicsFunction([this] { return MakeBrisvaleGraphics(*this); });
+    SetLayoutFunction([](EditorGraphics& editor) {
+        if (auto* graphics = dynamic_cast<Graphics*>(&editor))
             LayoutBrisvale(*graphics);
-        }
     });
 }
 
