@@ -2,11 +2,17 @@
 // musician drives it; edits are read where the host receives them.
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/editor/EditorSession.h"
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
 
 // Xlib's macros (None, Bool) clash with GoogleTest's names: its headers come last.
 #include <X11/Xlib.h>
@@ -26,6 +32,34 @@ enum : Vst::ParamID {
     kPoles = 7,
     kBypass = 8,
 };
+
+// Compares a capture with the reviewed picture golden/NAME.png: a pixel differs beyond a channel
+// difference of 24, and 1% may differ (antialiasing, the text box's caret).
+// QUENDARIS_UPDATE_GOLDEN=1 writes the golden picture instead.
+void CompareWithGolden(const std::string& name, const Picture& shot) {
+    const std::string golden = std::string(QUENDARIS_GOLDEN_DIR) + "/" + name + ".png";
+    ASSERT_TRUE(shot.WritePng(ShotPath(name)));
+    const char* update = std::getenv("QUENDARIS_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        ASSERT_TRUE(shot.WritePng(golden));
+        return;
+    }
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load(golden.c_str(), &w, &h, &channels, 4);
+    ASSERT_NE(pixels, nullptr) << "no golden picture " << golden;
+    ASSERT_EQ(w, shot.width);
+    ASSERT_EQ(h, shot.height);
+    int different = 0;
+    for (int i = 0; i < w * h; ++i) {
+        const Rgba& p = shot.pixels[size_t(i)];
+        const unsigned char* q = pixels + 4 * i;
+        const int d = std::max({std::abs(p.r - q[0]), std::abs(p.g - q[1]), std::abs(p.b - q[2])});
+        different += d > 24;
+    }
+    stbi_image_free(pixels);
+    EXPECT_LE(different, w * h / 100)
+        << name << ": " << different << " pixels differ; see " << ShotPath(name);
+}
 
 class BundleEditor : public ::testing::Test {
   protected:
@@ -158,8 +192,7 @@ TEST_F(BundleEditor, TypedValueInTheResonanceBox) {
     session.window.Key(XK_7);
     session.window.Key(XK_5);
     session.Pump(50);
-    const Picture open = session.Capture();
-    open.WritePng(ShotPath("value-box-open"));
+    CompareWithGolden("editor_value_box", session.Capture());
     session.window.Key(XK_Return);
     session.Pump(120);
     EXPECT_NEAR(LastValue(kResonance), 0.75, 1e-9);
