@@ -5,6 +5,7 @@
 
 #include <glad/gl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -74,24 +75,27 @@ class BenchButton : public Control {
     std::string mCaption;
 };
 
-// A spectrum-like display: a filled 1,000-point area and a 700-point curve over it.
+// A spectrum-like display: a filled 1,000-point area and a 700-point curve over it. The area
+// is one sub-path, or the same points cut into vertical bands (sub-paths of one fill): NanoVG
+// fills with a triangle fan from each sub-path's first point, and a wiggly curve far from that
+// point folds the fan over itself many times.
 class BenchPanel : public Control {
   public:
-    explicit BenchPanel(const Rect& r) : Control(r) {}
+    BenchPanel(const Rect& r, int bands) : Control(r), mBands(bands) {}
     void Paint(Graphics& g) override {
         const Rect& r = GetRect();
         ++mFrame;
         g.PaintRect(Color(255, 18, 20, 24), r);
         g.PathReset();
-        g.PathMove(r.L, r.B);
-        for (int i = 0; i < 1000; ++i) {
-            float x = r.L + r.W() * i / 999.0f;
-            float level = 0.5f + 0.3f * std::sin(i * 0.031f + mFrame * 0.1f) +
-                          0.12f * std::sin(i * 0.37f + mFrame * 0.23f);
-            g.PathLine(x, r.B - r.H() * level * 0.9f);
+        const int perBand = (kAreaPoints + mBands - 1) / mBands;
+        for (int first = 0; first < kAreaPoints; first += perBand) {
+            int last = std::min(kAreaPoints - 1, first + perBand);
+            g.PathMove(AreaX(r, first), r.B);
+            for (int i = first; i <= last; ++i)
+                g.PathLine(AreaX(r, i), AreaY(r, i));
+            g.PathLine(AreaX(r, last), r.B);
+            g.PathCloseFigure();
         }
-        g.PathLine(r.R, r.B);
-        g.PathCloseFigure();
         g.FillPath(Color(150, 70, 140, 220), FillStyle(), nullptr);
         g.PathReset();
         for (int i = 0; i < 700; ++i) {
@@ -106,6 +110,16 @@ class BenchPanel : public Control {
     }
 
   private:
+    static constexpr int kAreaPoints = 1000;
+
+    static float AreaX(const Rect& r, int i) { return r.L + r.W() * i / (kAreaPoints - 1.0f); }
+    float AreaY(const Rect& r, int i) const {
+        float level = 0.5f + 0.3f * std::sin(i * 0.031f + mFrame * 0.1f) +
+                      0.12f * std::sin(i * 0.37f + mFrame * 0.23f);
+        return r.B - r.H() * level * 0.9f;
+    }
+
+    int mBands;
     int mFrame = 0;
 };
 
@@ -135,7 +149,7 @@ struct EditorScene {
     GraphicsEgl graphics{delegate, kWidth, kHeight};
     BenchPanel* panel = nullptr;
 
-    bool Open() {
+    bool Open(int bands) {
         if (!graphics.OpenWindow(nullptr))
             return false;
         graphics.LoadFontResource("Roboto-Regular", "Roboto-Regular.ttf");
@@ -147,7 +161,7 @@ struct EditorScene {
             graphics.AttachControl(
                 new BenchButton(Rect(20.0f + i * 77, 170, 90.0f + i * 77, 196), "Button"));
         panel = static_cast<BenchPanel*>(
-            graphics.AttachControl(new BenchPanel(Rect(15, 420, 785, 540))));
+            graphics.AttachControl(new BenchPanel(Rect(15, 420, 785, 540), bands)));
         graphics.RedrawAll();
         return true;
     }
@@ -167,9 +181,9 @@ double ProcessCpuMilliseconds() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-void RunFrames(benchmark::State& state, bool fullFrame) {
+void RunFrames(benchmark::State& state, bool fullFrame, int bands = 1) {
     EditorScene scene;
-    if (!scene.Open()) {
+    if (!scene.Open(bands)) {
         state.SkipWithError(("no off-screen OpenGL: " + scene.graphics.LastError()).c_str());
         return;
     }
@@ -198,8 +212,17 @@ void BM_FramePanel(benchmark::State& state) {
     RunFrames(state, false);
 }
 
+// The same panel with its area in ten bands of 100 points.
+void BM_FramePanelBands(benchmark::State& state) {
+    RunFrames(state, false, 10);
+}
+
 BENCHMARK(BM_FrameFull)->Name("Frame/Full")->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramePanel)->Name("Frame/Panel")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FramePanelBands)
+    ->Name("Frame/PanelBands")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quendaris

@@ -77,18 +77,37 @@ GraphicsNanoVG::Bitmap::Bitmap(GraphicsNanoVG& owner, int image, int width, int 
       mOwner(owner),
       mContext(owner.GetNVGContext()),
       mImage(image),
-      mFramebuffer(framebuffer) {}
+      mFramebuffer(framebuffer) {
+    mOwner.mLiveBitmaps.insert(this);
+}
 
+// An off-screen framebuffer may still be read by the frame being drawn: it goes at the frame's
+// end.
 GraphicsNanoVG::Bitmap::~Bitmap() {
-    // A bitmap outliving its NanoVG context has nothing left to free through it.
-    if (!mContext || mOwner.GetNVGContext() != mContext)
+    if (!mContext)
         return;
+    mOwner.mLiveBitmaps.erase(this);
     if (mReadFramebuffer)
         glDeleteFramebuffers(1, &mReadFramebuffer);
     if (mFramebuffer)
         mOwner.QueueFramebufferDeletion(mFramebuffer);
     else if (mImage > 0)
         nvgDeleteImage(mContext, mImage);
+}
+
+void GraphicsNanoVG::Bitmap::Detach() {
+    if (!mContext)
+        return;
+    if (mReadFramebuffer)
+        glDeleteFramebuffers(1, &mReadFramebuffer);
+    if (mFramebuffer)
+        nvgluDeleteFramebuffer(mFramebuffer);
+    else if (mImage > 0)
+        nvgDeleteImage(mContext, mImage);
+    mReadFramebuffer = 0;
+    mFramebuffer = nullptr;
+    mImage = 0;
+    mContext = nullptr;
 }
 
 unsigned GraphicsNanoVG::Bitmap::ReadFramebuffer() {
@@ -143,6 +162,9 @@ void GraphicsNanoVG::DestroyDrawingContext() {
     if (!mVG)
         return;
     ClearBitmapCache();
+    for (Bitmap* bitmap : mLiveBitmaps)
+        bitmap->Detach();
+    mLiveBitmaps.clear();
     DeleteBackingFramebuffer();
     DeleteQueuedFramebuffers();
     nvgDeleteGL3(mVG);

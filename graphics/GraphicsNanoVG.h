@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "Graphics.h"
@@ -43,6 +44,9 @@ class GraphicsNanoVG : public Graphics {
         void SetOpaque(bool opaque) { mOpaque = opaque; }
         // A framebuffer reading the bitmap's texture, made on first use (GL current).
         unsigned ReadFramebuffer();
+        // Frees the GL resources now (GL current), leaving an empty bitmap: its NanoVG context
+        // is about to go.
+        void Detach();
 
       private:
         GraphicsNanoVG& mOwner;
@@ -158,6 +162,8 @@ class GraphicsNanoVG : public Graphics {
 
     mutable std::mutex mDeletionLock;
     std::vector<NVGLUframebuffer*> mDeletionQueue;
+    // Every bitmap made in the current NanoVG context and not yet deleted.
+    std::set<Bitmap*> mLiveBitmaps;
 };
 
 }  // namespace quendaris

@@ -20,6 +20,19 @@ std::string ShotPath(const std::string& name);
 int OpenFileDescriptors();
 int ThreadCount();
 
+// The host's component handler: records edits and offers context menus.
+class EditorHandler : public RecordingHandler, public ContextMenuHost {
+  public:
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override {
+        if (ContextMenuHost::queryInterface(iid, obj) == Steinberg::kResultOk &&
+            Steinberg::FUnknownPrivate::iidEqual(iid, Steinberg::Vst::IComponentHandler3::iid))
+            return Steinberg::kResultOk;
+        return RecordingHandler::queryInterface(iid, obj);
+    }
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+};
+
 struct EditorSession {
     explicit EditorSession(TestRunLoop::Options options = {}, int parentWidth = 800,
                            int parentHeight = 630, std::u16string hostName = u"Test Host");
@@ -39,7 +52,7 @@ struct EditorSession {
     TestRunLoop loop;
     LoopHostContext host;
     Effect effect;
-    RecordingHandler handler;
+    EditorHandler handler;
     TestFrame frame;
     HostWindow window;
     Steinberg::IPtr<Steinberg::IPlugView> view;

@@ -215,6 +215,46 @@ TEST(EditorWindow, UnhandledKeysGoBackToTheHost) {
     EXPECT_TRUE(forwarded);
 }
 
+TEST(EditorWindow, RightClickOnABoundControlOpensTheHostsMenuForItsParameter) {
+    EditorSession session;
+    ASSERT_TRUE(session.Open());
+    session.PumpUntilDrawn();
+    session.window.Click(550, 200, 3);
+    session.Pump(60);
+    ASSERT_EQ(session.handler.requests.size(), 1u);
+    const auto& request = session.handler.requests[0];
+    EXPECT_TRUE(request.hasParam);
+    EXPECT_EQ(request.param, 5u);
+    EXPECT_EQ(request.x, 550);
+    EXPECT_EQ(request.y, 200);
+    // A right click is no edit.
+    EXPECT_TRUE(EditsOf(session.handler, 5).empty());
+    // Nothing is asked for where no parameter is.
+    session.window.Click(700, 500, 3);
+    session.Pump(60);
+    EXPECT_EQ(session.handler.requests.size(), 1u);
+}
+
+TEST(EditorWindow, FrameWithoutRunLoopIsRefusedWithoutTouchingTheHostWindow) {
+    TestDisplay();
+    XSetErrorHandler(CountingErrorHandler);
+    const int errorsBefore = HostXErrorCount();
+    EditorSession session;
+    TestFrame loopless(nullptr);
+    session.view = owned(session.effect.controller->createView("editor"));
+    session.view->setFrame(&loopless);
+    EXPECT_EQ(session.view->attached(session.window.Parent(), kPlatformTypeX11EmbedWindowID),
+              kResultFalse);
+    EXPECT_EQ(session.window.ChildCount(), 0);
+    // The same view opens once a frame with a run loop comes.
+    session.view->setFrame(&session.frame);
+    EXPECT_EQ(session.view->attached(session.window.Parent(), kPlatformTypeX11EmbedWindowID),
+              kResultOk);
+    EXPECT_TRUE(session.PumpUntilDrawn());
+    session.Close();
+    EXPECT_EQ(HostXErrorCount(), errorsBefore);
+}
+
 TEST(EditorWindow, UnderReaperOnlyTheSpaceBarIsOffered) {
     EditorSession session({}, 800, 630, u"REAPER");
     ASSERT_TRUE(session.Open());
@@ -310,6 +350,28 @@ TEST(EditorWindow, TicksAloneKeepItAliveWhenFdCallbacksNeverCome) {
     session.Pump(100);
     EXPECT_EQ(session.loop.FdCalls(), 0);
     EXPECT_EQ(Kinds(EditsOf(session.handler, 0)), "bpe");
+}
+
+TEST(EditorWindow, ClosingInTheMiddleOfADragLeavesNoGrabBehind) {
+    EditorSession session;
+    ASSERT_TRUE(session.Open());
+    session.PumpUntilDrawn();
+    session.window.MoveTo(150, 300);
+    session.window.Press();
+    session.Pump(30);
+    session.window.MoveTo(150, 250);
+    session.Pump(30);
+    session.Close();
+    session.window.Release();
+    // The host's own window gets the pointer again.
+    Display* host = session.window.Connection();
+    XSelectInput(host, session.window.Id(), ButtonPressMask);
+    session.window.Click(400, 500);
+    XEvent event;
+    EXPECT_TRUE(XCheckWindowEvent(host, session.window.Id(), ButtonPressMask, &event));
+    // The gesture was cut short, yet the host saw it begin.
+    const std::string kinds = Kinds(EditsOf(session.handler, 0));
+    EXPECT_EQ(kinds.substr(0, 2), "bp");
 }
 
 TEST(EditorWindow, HostWindowDestroyedBeforeRemoved) {
@@ -420,14 +482,12 @@ TEST(EditorScale, HostFactorAfterAttachResizesTheViewAndDrawsAtTwiceThePixels) {
     session.Pump(60);
     const Picture once = session.Capture();
     auto scale = U::cast<IPlugViewContentScaleSupport>(session.view);
-    // Opening asked the host for the editor's own size.
-    ASSERT_EQ(session.frame.resizes.size(), 1u);
-    EXPECT_EQ(session.frame.resizes[0].width, 800);
-    EXPECT_EQ(session.frame.resizes[0].height, 580);
+    // At scale 1 opening asks the host for nothing.
+    EXPECT_TRUE(session.frame.resizes.empty());
     ASSERT_EQ(scale->setContentScaleFactor(2.0f), kResultOk);
-    ASSERT_EQ(session.frame.resizes.size(), 2u);
-    EXPECT_EQ(session.frame.resizes[1].width, 1600);
-    EXPECT_EQ(session.frame.resizes[1].height, 1160);
+    ASSERT_EQ(session.frame.resizes.size(), 1u);
+    EXPECT_EQ(session.frame.resizes[0].width, 1600);
+    EXPECT_EQ(session.frame.resizes[0].height, 1160);
     ViewRect size;
     session.view->getSize(&size);
     EXPECT_EQ(size.getWidth(), 1600);
@@ -440,7 +500,7 @@ TEST(EditorScale, HostFactorAfterAttachResizesTheViewAndDrawsAtTwiceThePixels) {
     EXPECT_GT(ShareRepeatedAtTwice(once, twice), 0.97);
     // The same factor again asks for nothing more.
     scale->setContentScaleFactor(2.0f);
-    EXPECT_EQ(session.frame.resizes.size(), 2u);
+    EXPECT_EQ(session.frame.resizes.size(), 1u);
 }
 
 TEST(EditorScale, WithoutAHostFactorTheDesktopDpiDecides) {

@@ -162,6 +162,19 @@ TEST_F(GraphicsTest, DisplayTickFollowsTheWindowScaleAndResizesTheEditor) {
     EXPECT_GE(g.platformResizes, 1);
 }
 
+TEST_F(GraphicsTest, AnUnchangedScaleAsksForNoResize) {
+    ProbeControl* c = Add(Rect(0, 0, 10, 10));
+    g.open = true;
+    c->MarkClean();
+    g.SetScreenScale(1.0f);
+    EXPECT_TRUE(delegate.resizes.empty()) << "the host keeps the size it was first told";
+    EXPECT_FALSE(c->IsDirty());
+    EXPECT_EQ(g.platformResizes, 0);
+    g.SetScreenScale(0.0f);
+    g.SetScreenScale(-1.0f);
+    EXPECT_FLOAT_EQ(g.GetScreenScale(), 1.0f);
+}
+
 TEST_F(GraphicsTest, ScaleIsNotFollowedWhileThePointerIsCaptured) {
     Add(Rect(0, 0, 10, 10));
     g.OnPointerDown({{5, 5, 0, 0, KeyMods(true, false)}});

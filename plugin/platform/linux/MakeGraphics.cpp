@@ -1,5 +1,5 @@
 #include "graphics/platform/linux/GraphicsLinux.h"
-#include "plugin/BrisvaleLayout.h"
+#include "plugin/MakeBrisvaleGraphics.h"
 
 namespace quendaris {
 

@@ -398,6 +398,28 @@ TEST(NanoVGBitmapCopy, OpaqueBitmapsCopiedPixelForPixelMatchTheFill) {
     CompareWithGolden("bitmaps", copied);
 }
 
+TEST(NanoVGBitmapCopy, DoubleScaleVariantIsCopiedAtScreenScaleTwo) {
+    const std::string dir = SceneDir();
+    ASSERT_TRUE(WritePng(dir + "/sharp@2x.png", Picture(60, 40, 255)));
+    Surface s(50, 30, 2.0f);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    BitmapRef sharp = s.G().LoadImageResource((dir + "/sharp.png").c_str(), 1, false, 0);
+    ASSERT_TRUE(sharp.IsValid());
+    EXPECT_EQ(sharp.W(), 30);
+    auto scene = [&](Graphics& g) {
+        g.ClipToRect(Rect(5, 5, 40, 25));
+        g.DrawBitmapFrame(sharp, Rect(5, 5, 35, 25), 0, 0);
+    };
+    s.G().SetBitmapBlit(false);
+    PixelImage filled = s.Frame(scene);
+    s.G().SetBitmapBlit(true);
+    PixelImage copied = s.Frame(scene);
+    EXPECT_EQ(filled.rgba, copied.rgba);
+    // Device pixels take the @2x picture's pixels one for one.
+    EXPECT_EQ(copied.At(10 + 7, 10 + 3)[0], uint8_t(7 * 255 / 60));
+    EXPECT_EQ(copied.At(10 + 7, 10 + 3)[1], uint8_t(3 * 255 / 40));
+}
+
 }  // namespace
 }  // namespace quendaris::test
 
