@@ -36,7 +36,7 @@ bool KeyIsDown(int vk) {
     return (GetKeyState(vk) & 0x8000) != 0;
 }
 
-LPCWSTR SystemCursorFor(int cursorType) {
+LPCSTR SystemCursorFor(int cursorType) {
     switch (cursorType) {
         case kCursorIBeam:
             return IDC_IBEAM;
@@ -153,7 +153,7 @@ void* GraphicsWin::OpenWindow(void* parent) {
         mGLRC = wgl::CreateEditorContext(mDC);
     if (mGLRC) {
         ++mContextDepth;
-        CreateDrawingContext();
+        CreateDrawingContext(false);
         SetScreenScale(GetPlatformWindowScale());
         LayoutUI();
     }
@@ -368,7 +368,7 @@ void GraphicsWin::PlatformResize(bool parentHasResized) {
 
 void GraphicsWin::SetPlatformCursor(int cursorType) {
     if (!mPlatformCursorHidden)
-        ::SetCursor(LoadCursorW(nullptr, SystemCursorFor(cursorType)));
+        ::SetCursor(LoadCursorA(nullptr, SystemCursorFor(cursorType)));
 }
 
 void GraphicsWin::HidePlatformCursor(bool hide, bool lock) {
@@ -376,13 +376,15 @@ void GraphicsWin::HidePlatformCursor(bool hide, bool lock) {
         return;
     mPlatformCursorHidden = hide;
     if (hide) {
+        mPlatformCursorLocked = lock;
         if (lock)
             GetCursorPos(&mLockPosition);
         while (ShowCursor(FALSE) >= 0) {
         }
     } else {
-        if (CursorLocked())
+        if (mPlatformCursorLocked)
             SetCursorPos(mLockPosition.x, mLockPosition.y);
+        mPlatformCursorLocked = false;
         while (ShowCursor(TRUE) < 0) {
         }
     }
@@ -694,14 +696,8 @@ LRESULT GraphicsWin::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
                 e.dY = e.y - mLastY;
                 mLastX = e.x;
                 mLastY = e.y;
+                // A hidden, locked pointer is put back by the graphics context after the drag.
                 OnPointerDrag({e});
-                if (CursorHidden() && CursorLocked() && mPlatformCursorHidden) {
-                    SetCursorPos(mLockPosition.x, mLockPosition.y);
-                    POINT client = mLockPosition;
-                    ScreenToClient(hwnd, &client);
-                    mLastX = float(client.x) / CombinedScale();
-                    mLastY = float(client.y) / CombinedScale();
-                }
                 return 0;
             }
             mLastX = e.x;

@@ -85,6 +85,7 @@ class GraphicsWin : public GraphicsNanoVG {
     winrules::TickGate mTickGate;
 
     bool mPlatformCursorHidden = false;
+    bool mPlatformCursorLocked = false;
     POINT mLockPosition{};
     bool mTrackingLeave = false;
 

@@ -2,6 +2,7 @@
 # Runs a Windows program under wine with an X server of its own: Xvfb on a free display,
 # started here and stopped afterwards, so window and OpenGL tests need nothing from outside.
 # Usage: run-with-display.sh <seconds> <program.exe> [arguments...]
+# With QUENDARIS_WINDOWS_VERSION set (e.g. win10), wine reports that version to the program.
 set -uo pipefail
 limit=$1
 shift
@@ -38,6 +39,10 @@ export DISPLAY=":$display"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winedbg.exe=d"
 # A wineserver left from a run without a display would refuse windows: let it finish first.
 wineserver -w 2>/dev/null
+if [ -n "${QUENDARIS_WINDOWS_VERSION:-}" ]; then
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$(basename "$1")" /v Version \
+        /d "$QUENDARIS_WINDOWS_VERSION" /f >/dev/null 2>&1
+fi
 timeout "$limit" wine "$@"
 rc=$?
 wineserver -w 2>/dev/null

@@ -1,0 +1,321 @@
+// The real Windows bundle in a host of our own: the view is opened as "HWND" inside a
+// top-level window, the editor is driven with window messages, and its picture is read back
+// from its window. Checks what a user of a Windows host meets.
+#include <gtest/gtest.h>
+
+#include <glad/gl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../WindowsModuleFile.h"
+#include "graphics/platform/windows/WglContext.h"
+#include "pluginterfaces/base/ipluginbase.h"
+#include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/vst/ivstcomponent.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+#include "public.sdk/source/vst/hosting/hostclasses.h"
+
+namespace quendaris::test {
+namespace {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+// Records the edits the editor sends, as a host's automation would see them.
+class RecordingHandler : public IComponentHandler {
+  public:
+    tresult PLUGIN_API beginEdit(ParamID id) override { return Log("begin", id); }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override {
+        lastValue = value;
+        return Log("perform", id);
+    }
+    tresult PLUGIN_API endEdit(ParamID id) override { return Log("end", id); }
+    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+        if (FUnknownPrivate::iidEqual(iid, IComponentHandler::iid) ||
+            FUnknownPrivate::iidEqual(iid, FUnknown::iid)) {
+            *obj = this;
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+    // "begin 0", "perform 0", ... collapsing runs of performs into one entry.
+    std::vector<std::string> Summary() const {
+        std::vector<std::string> out;
+        for (const std::string& e : events) {
+            if (out.empty() || out.back() != e)
+                out.push_back(e);
+        }
+        return out;
+    }
+    std::vector<std::string> events;
+    ParamValue lastValue = -1.0;
+
+  private:
+    tresult Log(const char* what, ParamID id) {
+        events.push_back(std::string(what) + " " + std::to_string(id));
+        return kResultOk;
+    }
+};
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_KEYDOWN) {
+        auto* keys = reinterpret_cast<std::vector<UINT>*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (keys)
+            keys->push_back(UINT(wParam));
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void Pump(DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    } while (GetTickCount() - start < ms);
+}
+
+// One plug-in instance with its editor in a host window.
+class HostedEditor {
+  public:
+    HostedEditor() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &HostProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QuendarisHostWindow";
+        RegisterClassW(&wc);
+        host = CreateWindowExW(0, wc.lpszClassName, L"host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 630,
+                               nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(host, GWLP_USERDATA, LONG_PTR(&hostKeys));
+
+        auto* getFactory = module.Export<IPluginFactory*()>("GetPluginFactory");
+        if (!getFactory)
+            return;
+        factory = getFactory();
+        PClassInfo info{};
+        if (!factory || factory->getClassInfo(0, &info) != kResultOk)
+            return;
+        IComponent* created = nullptr;
+        factory->createInstance(info.cid, IComponent::iid, reinterpret_cast<void**>(&created));
+        component = owned(created);
+        if (!component || component->initialize(&application) != kResultOk)
+            return;
+        controller = FUnknownPtr<IEditController>(component);
+        if (controller)
+            controller->setComponentHandler(&handler);
+    }
+
+    ~HostedEditor() {
+        Close();
+        if (controller)
+            controller->setComponentHandler(nullptr);
+        controller = nullptr;
+        if (component)
+            component->terminate();
+        component = nullptr;
+        if (factory)
+            factory->release();
+        DestroyWindow(host);
+        UnregisterClassW(L"QuendarisHostWindow", GetModuleHandleW(nullptr));
+    }
+
+    bool Open() {
+        if (!controller)
+            return false;
+        view = owned(controller->createView("editor"));
+        if (!view || view->isPlatformTypeSupported(kPlatformTypeHWND) != kResultTrue)
+            return false;
+        if (view->attached(host, kPlatformTypeHWND) != kResultOk)
+            return false;
+        editor = FindWindowExW(host, nullptr, L"QuendarisWndClass", nullptr);
+        Pump(300);
+        return editor != nullptr;
+    }
+
+    void Close() {
+        if (view) {
+            view->removed();
+            view = nullptr;
+        }
+        editor = nullptr;
+        Pump(20);
+    }
+
+    void Post(UINT msg, WPARAM wParam, LPARAM lParam, DWORD settle = 40) {
+        PostMessageW(editor, msg, wParam, lParam);
+        Pump(settle);
+    }
+
+    // The editor's picture as it reached its window, top row first, RGBA.
+    std::vector<unsigned char> Picture(int& width, int& height) {
+        RECT r;
+        GetClientRect(editor, &r);
+        width = r.right;
+        height = r.bottom;
+        std::vector<unsigned char> rgba(size_t(width) * height * 4);
+        HDC dc = GetDC(editor);
+        HGLRC reader = wglCreateContext(dc);
+        HDC previousDC = wglGetCurrentDC();
+        HGLRC previous = wglGetCurrentContext();
+        if (reader && wglMakeCurrent(dc, reader)) {
+            static bool loaded = gladLoadGL([](const char* name) {
+                return reinterpret_cast<GLADapiproc>(wgl::ResolveGLFunction(name));
+            });
+            if (loaded) {
+                glReadBuffer(GL_FRONT);
+                glPixelStorei(GL_PACK_ALIGNMENT, 1);
+                std::vector<unsigned char> bottomUp(rgba.size());
+                glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+                for (int y = 0; y < height; ++y)
+                    std::copy_n(&bottomUp[size_t(height - 1 - y) * width * 4], size_t(width) * 4,
+                                &rgba[size_t(y) * width * 4]);
+            }
+        }
+        wglMakeCurrent(previousDC, previous);
+        if (reader)
+            wglDeleteContext(reader);
+        ReleaseDC(editor, dc);
+        return rgba;
+    }
+
+    LoadedModule module;
+    IPluginFactory* factory = nullptr;
+    HostApplication application;
+    RecordingHandler handler;
+    IPtr<IComponent> component;
+    FUnknownPtr<IEditController> controller;
+    IPtr<IPlugView> view;
+    HWND host = nullptr;
+    HWND editor = nullptr;
+    std::vector<UINT> hostKeys;
+};
+
+// Writes the picture as a binary PPM next to the test (converted and looked at by hand).
+void SavePicture(const std::vector<unsigned char>& rgba, int width, int height, const char* name) {
+    std::string path = NarrowPathFromEnvironment("QUENDARIS_PICTURE_DIR");
+    if (path.empty())
+        return;
+    path += "/";
+    path += name;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return;
+    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        std::fwrite(&rgba[i], 1, 3, file);
+    std::fclose(file);
+}
+
+LPARAM At(int x, int y) {
+    return MAKELPARAM(x, y);
+}
+
+// Cutoff knob centre in the editor's layout.
+constexpr int kCutoffX = 380;
+constexpr int kCutoffY = 175;
+
+TEST(WindowsEditorHost, TheViewOpensAsAChildOfTheHostWindowAndDraws) {
+    HostedEditor hosted;
+    ASSERT_TRUE(hosted.Open());
+    RECT r;
+    GetClientRect(hosted.editor, &r);
+    EXPECT_EQ(r.right, 800);
+    EXPECT_EQ(r.bottom, 580);
+    ViewRect size;
+    ASSERT_EQ(hosted.view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.getWidth(), 800);
+    EXPECT_EQ(size.getHeight(), 630);
+
+    int width = 0, height = 0;
+    std::vector<unsigned char> picture = hosted.Picture(width, height);
+    SavePicture(picture, width, height, "windows-editor.ppm");
+    // Something was drawn: the picture is neither blank nor one flat colour.
+    size_t differing = 0;
+    for (size_t i = 4; i < picture.size(); i += 4)
+        differing += picture[i] != picture[0] || picture[i + 1] != picture[1];
+    EXPECT_GT(differing, picture.size() / 40);
+}
+
+TEST(WindowsEditorHost, APressOnTheCutoffKnobReachesTheHostAsBeginPerformEnd) {
+    HostedEditor hosted;
+    ASSERT_TRUE(hosted.Open());
+    hosted.Post(WM_LBUTTONDOWN, MK_LBUTTON, At(kCutoffX, kCutoffY));
+    hosted.Post(WM_MOUSEMOVE, MK_LBUTTON, At(kCutoffX, kCutoffY - 20));
+    hosted.Post(WM_MOUSEMOVE, MK_LBUTTON, At(kCutoffX, kCutoffY - 40));
+    hosted.Post(WM_LBUTTONUP, 0, At(kCutoffX, kCutoffY - 40));
+    std::vector<std::string> expected = {"begin 0", "perform 0", "end 0"};
+    EXPECT_EQ(hosted.handler.Summary(), expected);
+}
+
+TEST(WindowsEditorHost, UnhandledKeysReachTheHostWindow) {
+    HostedEditor hosted;
+    ASSERT_TRUE(hosted.Open());
+    POINT corner{5, 5};
+    ClientToScreen(hosted.editor, &corner);
+    SetCursorPos(corner.x, corner.y);
+    hosted.Post(WM_KEYDOWN, VK_SPACE, 0x00390001);
+    EXPECT_EQ(hosted.hostKeys, std::vector<UINT>{VK_SPACE});
+}
+
+TEST(WindowsEditorHost, TheValueBoxCommitsWithReturnAndCancelsWithEscape) {
+    HostedEditor hosted;
+    ASSERT_TRUE(hosted.Open());
+    // The knob's value strip sits under its disc.
+    const int stripX = kCutoffX;
+    const int stripY = 285;
+    hosted.Post(WM_LBUTTONDBLCLK, MK_LBUTTON, At(stripX, stripY));
+    hosted.Post(WM_LBUTTONUP, 0, At(stripX, stripY));
+    HWND box = FindWindowExW(hosted.editor, nullptr, L"EDIT", nullptr);
+    ASSERT_NE(box, nullptr) << "a double click on the value strip opens the box";
+    EXPECT_EQ(GetDlgCtrlID(box), 99);
+    hosted.handler.events.clear();
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    for (wchar_t c : std::wstring(L"500"))
+        PostMessageW(box, WM_CHAR, c, 1);
+    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
+    Pump(200);
+    EXPECT_EQ(FindWindowExW(hosted.editor, nullptr, L"EDIT", nullptr), nullptr);
+    ASSERT_EQ(hosted.handler.Summary(), std::vector<std::string>{"perform 0"});
+    String128 text;
+    hosted.controller->getParamStringByValue(0, hosted.handler.lastValue, text);
+    EXPECT_EQ(String(text).getFloat(), 500.0f);
+
+    hosted.handler.events.clear();
+    hosted.Post(WM_LBUTTONDBLCLK, MK_LBUTTON, At(stripX, stripY));
+    hosted.Post(WM_LBUTTONUP, 0, At(stripX, stripY));
+    box = FindWindowExW(hosted.editor, nullptr, L"EDIT", nullptr);
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_CHAR, '9', 1);
+    PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    Pump(200);
+    EXPECT_EQ(FindWindowExW(hosted.editor, nullptr, L"EDIT", nullptr), nullptr);
+    EXPECT_TRUE(hosted.handler.events.empty());
+}
+
+TEST(WindowsEditorHost, FiftyOpenCloseCyclesLeaveNoWindowsBehind) {
+    HostedEditor hosted;
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        ASSERT_TRUE(hosted.Open()) << cycle;
+        hosted.Close();
+        ASSERT_EQ(FindWindowExW(hosted.host, nullptr, nullptr, nullptr), nullptr) << cycle;
+    }
+    WNDCLASSW info;
+    EXPECT_FALSE(GetClassInfoW(hosted.module.Handle(), L"QuendarisWndClass", &info));
+    ASSERT_TRUE(hosted.Open());
+    int width = 0, height = 0;
+    std::vector<unsigned char> picture = hosted.Picture(width, height);
+    EXPECT_EQ(width, 800);
+}
+
+}  // namespace
+}  // namespace quendaris::test
