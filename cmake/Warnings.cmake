@@ -10,3 +10,8 @@ if(QUENDARIS_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Environment for tests that load system GL or X libraries: their process-lifetime allocations
+# are not reported as leaks (tests/sanitizer/lsan.supp names those libraries only).
+set(QUENDARIS_SANITIZER_TEST_ENVIRONMENT
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizer/lsan.supp:print_suppressions=0")

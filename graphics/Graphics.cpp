@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -57,6 +58,23 @@ std::string VariantName(const std::string& name, size_t dot, int scale) {
     if (scale == 1)
         return name;
     return name.substr(0, dot) + "@" + std::to_string(scale) + "x" + name.substr(dot);
+}
+
+// Whether typed text names a value: a number or one of the parameter's display texts. A box
+// committed empty or with stray letters would otherwise read as 0 and throw the value away.
+bool ReadsAsValue(const Param& param, const char* text) {
+    if (!text)
+        return false;
+    for (const char* c = text; *c; ++c) {
+        if (std::isdigit(static_cast<unsigned char>(*c)))
+            return true;
+    }
+    for (int i = 0; i < param.DisplayTextCount(); ++i) {
+        const Param::DisplayText* entry = param.DisplayTextAt(i);
+        if (entry && std::strcmp(entry->text, text) == 0)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -668,9 +686,10 @@ void Graphics::ApplyTypedValue(const char* text) {
     mEditedControl = nullptr;
     mEditedSlot = -1;
     const Param* param = control->ParamObject(slot);
-    if (slot >= 0 && param)
-        control->ApplyUserValue(param->ToNormal(param->ParseText(text ? text : "")), slot);
-    else
+    if (slot >= 0 && param) {
+        if (ReadsAsValue(*param, text))
+            control->ApplyUserValue(param->ToNormal(param->ParseText(text)), slot);
+    } else
         control->HandleTextEntry(text ? text : "", slot);
     control->MarkDirty(false);
 }

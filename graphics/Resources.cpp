@@ -47,18 +47,25 @@ bool IsAbsolutePath(const char* name) {
 #endif
 }
 
+#if defined(_WIN32)
+// The given module, or else the one this code is linked into (never the host's program).
+HMODULE ResolveModule(void* moduleInstance) {
+    HMODULE module = static_cast<HMODULE>(moduleInstance);
+    if (!module) {
+        GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&ResolveModule), &module);
+    }
+    return module;
+}
+#endif
+
 // Folder of the module this code is linked into, with a trailing separator; empty if unknown.
 std::string ModuleFolder(void* moduleInstance) {
     std::string path;
 #if defined(_WIN32)
     char buffer[MAX_PATH] = {};
-    HMODULE module = static_cast<HMODULE>(moduleInstance);
-    if (!module) {
-        GetModuleHandleExA(
-            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            reinterpret_cast<LPCSTR>(&ModuleFolder), &module);
-    }
-    DWORD n = GetModuleFileNameA(module, buffer, MAX_PATH);
+    DWORD n = GetModuleFileNameA(ResolveModule(moduleInstance), buffer, MAX_PATH);
     if (n > 0 && n < MAX_PATH)
         path.assign(buffer, n);
     size_t cut = path.find_last_of("\\/");
@@ -93,7 +100,7 @@ BOOL CALLBACK MatchResourceName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
 // A resource of the module's resource section whose stored name wraps name.
 bool FindSectionResource(void* moduleInstance, const char* name, const std::string& type,
                          ResourceLocation& out) {
-    HMODULE module = static_cast<HMODULE>(moduleInstance);
+    HMODULE module = ResolveModule(moduleInstance);
     if (!module)
         return false;
     ResourceSearch search{name, {}};

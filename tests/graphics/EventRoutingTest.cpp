@@ -299,6 +299,24 @@ TEST_F(EventRoutingTest, TypedValueIsParsedAndSentWithoutBeginOrEnd) {
     EXPECT_EQ(delegate.edits.size(), 1u) << "nothing is edited any more";
 }
 
+TEST_F(EventRoutingTest, TypedTextWithoutANumberLeavesTheValueAlone) {
+    ProbeControl* c = Add(Rect(0, 0, 50, 50), TestDelegate::kGain);
+    c->ApplyUserValue(0.5, 0);
+    for (const char* typed : {"", "abc", "-", " ."}) {
+        delegate.edits.clear();
+        c->DisablePrompt(false);
+        c->PromptForValue(Rect(0, 0, 40, 16), 0);
+        ASSERT_EQ(g.GetEditedControl(), c);
+        g.ApplyTypedValue(typed);
+        EXPECT_TRUE(delegate.edits.empty()) << "'" << typed << "'";
+        EXPECT_DOUBLE_EQ(c->ReadValue(0), 0.5);
+        EXPECT_EQ(g.GetEditedControl(), nullptr);
+    }
+    c->PromptForValue(Rect(0, 0, 40, 16), 0);
+    g.ApplyTypedValue("-5");
+    EXPECT_EQ(delegate.edits, std::vector<std::string>({"value 0 0"})) << "numbers are confined";
+}
+
 TEST_F(EventRoutingTest, PromptShowsTheLabelWhenAsked) {
     ProbeControl* c = Add(Rect(0, 0, 50, 50), TestDelegate::kGain);
     c->SetPromptShowsLabel(true);
