@@ -9,8 +9,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
 
 #include "frame/GraphicsEditorDelegate.h"
 #include "graphics/Control.h"
@@ -78,11 +83,22 @@ class TestKnob : public Control {
     RecordingDelegate& mLog;
 };
 
+const Rect kTextRect(0, 200, kWidth, 260);
+
 class Backdrop : public Control {
   public:
     explicit Backdrop(const Rect& r) : Control(r) {}
-    void Paint(Graphics& g) override { g.PaintRect(Color(255, 20, 120, 40), mRect); }
+    void Paint(Graphics& g) override {
+        g.PaintRect(Color(255, 20, 120, 40), mRect);
+        g.RenderText(TextStyle(28.0f, Color(255, 238, 238, 238)), "QUENDARIS", kTextRect);
+    }
 };
+
+std::vector<char> RobotoBytes() {
+    std::ifstream file(QUENDARIS_ROBOTO_FONT, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(file),
+                             std::istreambuf_iterator<char>());
+}
 
 // A top-level window standing in for the host's, which records keys passed up to it.
 struct HostWindow {
@@ -132,6 +148,7 @@ struct Editor {
     TestKnob* knob = nullptr;
     HostWindow host;
     int layouts = 0;
+    bool fontLoaded = false;
 
     explicit Editor(int fps = 60) {
         delegate.SetMakeGraphicsFunction([this, fps] {
@@ -142,6 +159,8 @@ struct Editor {
         delegate.SetLayoutFunction([this](EditorGraphics& surface) {
             auto& g = static_cast<Graphics&>(surface);
             ++layouts;
+            static const std::vector<char> roboto = RobotoBytes();
+            fontLoaded = g.LoadFontFromMemory("Roboto-Regular", roboto.data(), int(roboto.size()));
             g.AttachControl(new Backdrop(Rect(0, 0, kWidth, kHeight)));
             knob = static_cast<TestKnob*>(g.AttachControl(new TestKnob(kKnobRect, 0, delegate)));
             g.AttachControl(new TestKnob(kPlainRect, kNoParameter, delegate));
@@ -158,6 +177,28 @@ struct Editor {
     void Send(UINT msg, WPARAM wParam, LPARAM lParam) {
         PostMessageW(Window(), msg, wParam, lParam);
         Pump(60);
+    }
+
+    // The whole backing picture, top row first, RGBA.
+    std::vector<unsigned char> Picture() {
+        int w = graphics->BackingWidth();
+        int h = graphics->BackingHeight();
+        std::vector<unsigned char> bottomUp(size_t(w) * h * 4), rgba(bottomUp.size());
+        graphics->MakeContextCurrent();
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, graphics->BackingFramebuffer());
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        graphics->RestorePreviousContext();
+        for (int y = 0; y < h; ++y)
+            std::copy_n(&bottomUp[size_t(h - 1 - y) * w * 4], size_t(w) * 4,
+                        &rgba[size_t(y) * w * 4]);
+        return rgba;
+    }
+    void SavePicture(const char* name) {
+        std::string path = std::string(QUENDARIS_PICTURE_DIR) + "/" + name;
+        stbi_write_png(path.c_str(), graphics->BackingWidth(), graphics->BackingHeight(), 4,
+                       Picture().data(), graphics->BackingWidth() * 4);
     }
 
     // Pixel (x, y) from the top of the editor's backing picture.
@@ -223,6 +264,18 @@ TEST(GraphicsWin, OpensAChildWindowOfTheHostWithItsPicture) {
     auto knob = editor.Pixel(100, 100);
     EXPECT_EQ(knob[1], 40);
     EXPECT_EQ(knob[2], 200);
+
+    // The private font draws: light text pixels inside the text's rectangle, none outside.
+    EXPECT_TRUE(editor.fontLoaded);
+    std::vector<unsigned char> picture = editor.Picture();
+    editor.SavePicture("windows-editor-window.png");
+    int light = 0;
+    for (int y = int(kTextRect.T); y < int(kTextRect.B); ++y) {
+        for (int x = 0; x < kWidth; ++x)
+            light += picture[(size_t(y) * kWidth + x) * 4] > 200;
+    }
+    EXPECT_GT(light, 300);
+    EXPECT_LT(light, 8000);
 }
 
 TEST(GraphicsWin, ADragOnABoundControlIsBeginPerformEnd) {
