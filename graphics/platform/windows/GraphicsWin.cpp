@@ -462,6 +462,9 @@ void GraphicsWin::DestroyTextBox() {
     mTextBoxFont = nullptr;
     mTextBoxBrush = nullptr;
     mEditParam = nullptr;
+    // Keys go back to the editor, not to nowhere.
+    if (mPlugWnd && !mTearingDown)
+        SetFocus(mPlugWnd);
 }
 
 LRESULT CALLBACK GraphicsWin::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -679,14 +682,28 @@ LRESULT GraphicsWin::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             return 0;
         }
         case WM_LBUTTONUP:
-        case WM_RBUTTONUP: {
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            // The middle button captures on its press too, so its release must let go.
             PointerEvent e = MakePointerEvent(lParam, wParam);
             mLastX = e.x;
             mLastY = e.y;
+            mReleasingCapture = true;
             ReleaseCapture();
+            mReleasingCapture = false;
             OnPointerUp({e});
             return 0;
         }
+        case WM_CAPTURECHANGED:
+            // Another window took the pointer mid-drag (a host dialog, a task switch): the
+            // gesture ends here so the host sees every begun edit ended.
+            if (!mReleasingCapture && HWND(lParam) != hwnd && CapturedControl()) {
+                PointerEvent e;
+                e.x = mLastX;
+                e.y = mLastY;
+                OnPointerUp({e});
+            }
+            return 0;
         case WM_MOUSEMOVE: {
             PointerEvent e = MakePointerEvent(lParam, wParam);
             if (wParam & (MK_LBUTTON | MK_RBUTTON)) {

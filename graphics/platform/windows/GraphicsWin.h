@@ -88,6 +88,7 @@ class GraphicsWin : public GraphicsNanoVG {
     bool mPlatformCursorLocked = false;
     POINT mLockPosition{};
     bool mTrackingLeave = false;
+    bool mReleasingCapture = false;
 
     HWND mTextBox = nullptr;
     WNDPROC mTextBoxDefaultProc = nullptr;

@@ -304,6 +304,28 @@ TEST(GraphicsWin, ADragOnABoundControlIsBeginPerformEnd) {
     EXPECT_NEAR(pixel[0], int(255 * editor.knob->ReadValue()), 2);
 }
 
+TEST(GraphicsWin, LosingTheCaptureMidDragEndsTheEdit) {
+    Editor editor;
+    ASSERT_NE(editor.Open(), nullptr);
+    editor.Send(WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));
+    editor.Send(WM_MOUSEMOVE, MK_LBUTTON, At(100, 95));
+    SetCapture(editor.host.window);  // a host dialog takes the pointer
+    Pump(50);
+    ReleaseCapture();
+    ASSERT_FALSE(editor.delegate.events.empty());
+    EXPECT_EQ(editor.delegate.events.front(), "begin 0");
+    EXPECT_EQ(editor.delegate.events.back(), "end 0");
+    editor.delegate.events.clear();
+    editor.Send(WM_LBUTTONUP, 0, At(100, 95));
+    EXPECT_TRUE(editor.delegate.events.empty()) << "the late button-up ends nothing twice";
+
+    // The middle button captures and lets go like the others.
+    editor.Send(WM_MBUTTONDOWN, MK_MBUTTON, At(100, 100));
+    EXPECT_EQ(GetCapture(), editor.Window());
+    editor.Send(WM_MBUTTONUP, 0, At(100, 100));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST(GraphicsWin, WheelDeltasAreWholeNotchesTruncated) {
     Editor editor;
     ASSERT_NE(editor.Open(), nullptr);
@@ -377,6 +399,7 @@ TEST(GraphicsWin, TheValueBoxCommitsWithReturnAndCancelsWithEscape) {
     PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
     Pump(150);
     EXPECT_EQ(FindWindowExW(editor.Window(), nullptr, L"EDIT", nullptr), nullptr);
+    EXPECT_EQ(GetFocus(), editor.Window()) << "keys return to the editor";
     const Param* cutoff = editor.delegate.GetParam(0);
     char expected[64];
     std::snprintf(expected, sizeof expected, "perform 0 %.4f", cutoff->ToNormal(12.5));
