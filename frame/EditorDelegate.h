@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ByteChunk.h"
+#include "HostEventLoop.h"
 #include "KeyEvent.h"
 #include "MessageQueue.h"
 #include "Param.h"
@@ -73,6 +74,8 @@ class EditorDelegate {
     virtual bool SerializeEditorState(ByteChunk& chunk) const;
     virtual int UnserializeEditorState(const ByteChunk& chunk, int startPos);
     virtual void SetScreenScale(float scale) { (void)scale; }
+    // The host's event loop for an editor window that needs one; null while none is known.
+    virtual HostEventLoop* GetHostEventLoop() { return nullptr; }
 
     int NParams() const { return static_cast<int>(mParams.size()); }
     // Null for an index outside the list.

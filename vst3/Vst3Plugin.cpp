@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/vstspeaker.h"
 #include "public.sdk/source/vst/utility/stringconvert.h"
+#include "vst3/Vst3View.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -315,8 +317,21 @@ tresult PLUGIN_API Vst3Plugin::setParamNormalized(ParamID id, ParamValue value) 
     return kResultOk;
 }
 
-IPlugView* PLUGIN_API Vst3Plugin::createView(FIDString) {
-    return nullptr;
+IPlugView* PLUGIN_API Vst3Plugin::createView(FIDString name) {
+    if (!HasEditor() || !name || std::strcmp(name, ViewType::kEditor) != 0)
+        return nullptr;
+    auto* view = new Vst3View(*this);
+    mView = view;
+    return view;
+}
+
+void Vst3Plugin::ViewDestroyed(Vst3View* view) {
+    if (mView == view)
+        mView = nullptr;
+}
+
+HostEventLoop* Vst3Plugin::GetHostEventLoop() {
+    return mView ? mView->EventLoop() : nullptr;
 }
 
 tresult PLUGIN_API Vst3Plugin::getProgramName(ProgramListID listId, int32 index, String128 name) {
@@ -383,8 +398,12 @@ void Vst3Plugin::ParamTitlesChanged() {
 bool Vst3Plugin::EditorResize(int width, int height) {
     if (!HasEditor())
         return true;
-    if (width != EditorWidth() || height != EditorHeight())
+    // Stored first: hosts read getSize while they handle resizeView.
+    if (width != EditorWidth() || height != EditorHeight()) {
         SetEditorSize(width, height);
+        if (mView)
+            mView->RequestResize(width, height);
+    }
     return true;
 }
 

@@ -13,6 +13,8 @@
 
 namespace quendaris {
 
+class Vst3View;
+
 // One object that is at once the VST3 component, audio processor and edit controller of a
 // frame plug-in. A plug-in class derives from it and adds its own processing.
 class Vst3Plugin : public PluginApiBase,
@@ -86,6 +88,7 @@ class Vst3Plugin : public PluginApiBase,
     void SendAllParamsToHost() override;
     void ParamTitlesChanged() override;
     bool EditorResize(int width, int height) override;
+    HostEventLoop* GetHostEventLoop() override;
     void SetLatency(int samples) override;
 
     // Channel context the host reported.
@@ -94,6 +97,10 @@ class Vst3Plugin : public PluginApiBase,
     int GetTrackIndex() const override { return TrackIndex(); }
     bool GetTrackNamespace(std::string& name) const override;
     int GetTrackNamespaceIndex() const override { return TrackNamespaceIndex(); }
+
+    // The view that holds the editor; it reports itself when it attaches and when it goes.
+    void ViewAttached(Vst3View* view) { mView = view; }
+    void ViewDestroyed(Vst3View* view);
 
     OBJ_METHODS(Vst3Plugin, SingleComponentEffect)
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
@@ -108,6 +115,8 @@ class Vst3Plugin : public PluginApiBase,
     void BuildParametersAndUnits();
     void IdentifyHost(Steinberg::FUnknown* context);
     void SyncControllerFromParams();
+
+    Vst3View* mView = nullptr;
     Steinberg::Vst::Parameter* ControllerParam(Steinberg::Vst::ParamID id) {
         return parameters.getParameter(id);
     }
