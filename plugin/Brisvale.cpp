@@ -1,11 +1,19 @@
 #include "Brisvale.h"
 
+#include "BrisvaleLayout.h"
+#include "graphics/Graphics.h"
+
 namespace quendaris {
 
 Brisvale::Brisvale(const InstanceInfo& info) : BrisvaleBase(BrisvaleConfig()) {
     // The instance record carries nothing this format-free layer needs.
     (void)info;
     DeclareParams();
+    SetLayoutFunction([](EditorGraphics& surface) {
+        if (auto* graphics = dynamic_cast<Graphics*>(&surface)) {
+            LayoutBrisvale(*graphics);
+        }
+    });
 }
 
 void Brisvale::DeclareParams() {

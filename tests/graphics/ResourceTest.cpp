@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include "RecordingGraphics.h"
 #include "TestDelegate.h"
@@ -60,16 +66,30 @@ TEST(ResourceLookup, ModuleResourcesNeedTheTypeAndMoreThanSevenBytes) {
     EXPECT_FALSE(LocateResource(&table, nullptr, "", "png").Found());
 }
 
+// Folder of this test program, with a trailing separator.
+std::string ProgramFolder() {
+#if defined(_WIN32)
+    char self[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string exe(self, n);
+    return exe.substr(0, exe.find_last_of("\\/") + 1);
+#else
+    char self[4096] = {};
+    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
+    return exe.substr(0, exe.find_last_of('/') + 1);
+#endif
+}
+
 TEST(ResourceLookup, FilesAreFoundByAbsolutePathButNeverInTheWorkingDirectory) {
-    std::string dir = ::testing::TempDir();
+    namespace fs = std::filesystem;
     std::string path = TempPath("quendaris-rel.png");
     WriteFile(path, k10);
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    fs::path cwd = fs::current_path();
+    fs::current_path(::testing::TempDir());
     ResourceLocation relative = LocateResource(nullptr, nullptr, "quendaris-rel.png", "png");
     ResourceLocation absolute = LocateResource(nullptr, nullptr, path.c_str(), "png");
-    ASSERT_EQ(chdir(cwd), 0);
+    fs::current_path(cwd);
     std::remove(path.c_str());
     EXPECT_FALSE(relative.Found());
     EXPECT_EQ(absolute.kind, ResourceLocation::kFile);
@@ -77,11 +97,7 @@ TEST(ResourceLookup, FilesAreFoundByAbsolutePathButNeverInTheWorkingDirectory) {
 }
 
 TEST(ResourceLookup, RelativeNamesAreFoundBesideTheModule) {
-    char self[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    ASSERT_GT(n, 0);
-    std::string exe(self, static_cast<size_t>(n));
-    std::string path = exe.substr(0, exe.find_last_of('/') + 1) + "quendaris-beside.png";
+    std::string path = ProgramFolder() + "quendaris-beside.png";
     WriteFile(path, k10);
     ResourceLocation found = LocateResource(nullptr, nullptr, "quendaris-beside.png", "png");
     std::remove(path.c_str());
@@ -98,6 +114,24 @@ TEST(ResourceLookup, TheModuleCarriesTheEditorFont) {
     EXPECT_EQ(bytes[0], 0x00);
     EXPECT_EQ(bytes[1], 0x01) << "a TrueType signature";
 }
+
+#if defined(_WIN32)
+TEST(ResourceLookup, TheResourceSectionIsSearchedByWrappedName) {
+    ResourceLocation png = LocateResource(nullptr, nullptr, "Section.png", "png");
+    ASSERT_EQ(png.kind, ResourceLocation::kModule);
+    EXPECT_EQ(std::string(static_cast<const char*>(png.data), png.size), "12 34   ");
+    EXPECT_FALSE(LocateResource(nullptr, nullptr, "section.png", "ttf").Found());
+    EXPECT_FALSE(LocateResource(nullptr, nullptr, "tiny.png", "png").Found())
+        << "seven bytes count as missing";
+    TestDelegate delegate;
+    RecordingGraphics g(delegate);
+    BitmapRef b = g.LoadImageResource("section.png", 1, false, 1);
+    ASSERT_TRUE(b.IsValid());
+    EXPECT_EQ(b.W(), 12);
+    EXPECT_EQ(b.H(), 34);
+    EXPECT_EQ(g.decoded, std::vector<std::string>({"memory"}));
+}
+#endif
 
 // ---- bitmaps ----
 
