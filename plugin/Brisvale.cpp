@@ -1,6 +1,7 @@
 #include "Brisvale.h"
 
 #include "BrisvaleLayout.h"
+#include "MakeBrisvaleGraphics.h"
 #include "graphics/Graphics.h"
 
 namespace quendaris {
@@ -9,6 +10,9 @@ Brisvale::Brisvale(const InstanceInfo& info) : BrisvaleBase(BrisvaleConfig()) {
     // The instance record carries nothing this format-free layer needs.
     (void)info;
     DeclareParams();
+#if QUENDARIS_EDITOR_WINDOW
+    SetMakeGraphicsFunction([this] { return MakeBrisvaleGraphics(*this); });
+#endif
     SetLayoutFunction([](EditorGraphics& surface) {
         if (auto* graphics = dynamic_cast<Graphics*>(&surface)) {
             LayoutBrisvale(*graphics);

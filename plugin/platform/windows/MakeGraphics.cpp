@@ -1,5 +1,5 @@
 #include "graphics/platform/windows/GraphicsWin.h"
-#include "plugin/BrisvaleLayout.h"
+#include "plugin/MakeBrisvaleGraphics.h"
 #include "vst3/ModuleLifetime.h"
 
 namespace quendaris {

@@ -126,11 +126,13 @@ struct HostWindow {
     HWND window;
 };
 
+// Handles messages for ms milliseconds. The clock is read after every message: when a
+// frame takes longer than a tick, the display timer is always due and the queue never empties.
 void Pump(DWORD ms) {
     DWORD start = GetTickCount();
     do {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (GetTickCount() - start < ms && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
