@@ -11,16 +11,20 @@
 #include <string>
 #include <vector>
 
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
 #include "../WindowsModuleFile.h"
 #include "graphics/platform/windows/WglContext.h"
 #include "pluginterfaces/base/ipluginbase.h"
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
+#include "public.sdk/source/vst/hosting/parameterchanges.h"
 
 namespace quendaris::test {
 namespace {
@@ -102,9 +106,9 @@ class FrameCapture {
         return capture;
     }
 
+    // Points the module's import of SwapBuffers at the reader, unless it already is (a module
+    // loaded again comes with its import table fresh).
     void Hook(HMODULE module) {
-        if (mHooked == module)
-            return;
         auto* base = reinterpret_cast<BYTE*>(module);
         auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
         auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -123,12 +127,13 @@ class FrameCapture {
                     reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
                 if (lstrcmpA(reinterpret_cast<char*>(byName->Name), "SwapBuffers") != 0)
                     continue;
+                if (slots->u1.Function == reinterpret_cast<ULONG_PTR>(&CapturingSwap))
+                    return;
                 DWORD old = 0;
                 VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
                 mRealSwap = reinterpret_cast<SwapFn>(slots->u1.Function);
                 slots->u1.Function = reinterpret_cast<ULONG_PTR>(&CapturingSwap);
                 VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
-                mHooked = module;
             }
         }
     }
@@ -171,7 +176,6 @@ class FrameCapture {
                         &mFrame[size_t(y) * mWidth * 4]);
     }
 
-    HMODULE mHooked = nullptr;
     SwapFn mRealSwap = nullptr;
     std::vector<unsigned char> mFrame;
     int mWidth = 0;
@@ -206,6 +210,45 @@ class HostedEditor {
         controller = FUnknownPtr<IEditController>(component);
         if (controller)
             controller->setComponentHandler(&handler);
+    }
+
+    // Sets the effect up as a host does before playback (48 kHz, blocks of 512) and runs one
+    // short block of silence, so the display shows the engine's published state.
+    bool RunSilence() {
+        FUnknownPtr<IAudioProcessor> processor(component);
+        if (!processor)
+            return false;
+        SpeakerArrangement stereo = SpeakerArr::kStereo;
+        processor->setBusArrangements(&stereo, 1, &stereo, 1);
+        component->activateBus(kAudio, kInput, 0, true);
+        component->activateBus(kAudio, kOutput, 0, true);
+        ProcessSetup setup{kRealtime, kSample64, 512, 48000.0};
+        if (processor->setupProcessing(setup) != kResultOk ||
+            component->setActive(true) != kResultOk)
+            return false;
+        processor->setProcessing(true);
+        constexpr int kFrames = 32;
+        std::vector<double> in[2] = {std::vector<double>(kFrames), std::vector<double>(kFrames)};
+        std::vector<double> out[2] = {std::vector<double>(kFrames), std::vector<double>(kFrames)};
+        double* inPointers[2] = {in[0].data(), in[1].data()};
+        double* outPointers[2] = {out[0].data(), out[1].data()};
+        AudioBusBuffers inBus{}, outBus{};
+        inBus.numChannels = outBus.numChannels = 2;
+        inBus.channelBuffers64 = inPointers;
+        outBus.channelBuffers64 = outPointers;
+        ParameterChanges noChanges;
+        ProcessData data{};
+        data.processMode = kRealtime;
+        data.symbolicSampleSize = kSample64;
+        data.numSamples = kFrames;
+        data.numInputs = data.numOutputs = 1;
+        data.inputs = &inBus;
+        data.outputs = &outBus;
+        data.inputParameterChanges = &noChanges;
+        bool ok = processor->process(data) == kResultOk;
+        processor->setProcessing(false);
+        component->setActive(false);
+        return ok;
     }
 
     ~HostedEditor() {
@@ -298,12 +341,58 @@ TEST(WindowsEditorHost, TheViewOpensAsAChildOfTheHostWindowAndDraws) {
 
     int width = 0, height = 0;
     std::vector<unsigned char> picture = hosted.Picture(width, height);
+    ASSERT_FALSE(picture.empty()) << "no frame was presented";
     SavePicture(picture, width, height, "windows-editor-host.png");
     // Something was drawn: the picture is neither blank nor one flat colour.
     size_t differing = 0;
     for (size_t i = 4; i < picture.size(); i += 4)
         differing += picture[i] != picture[0] || picture[i + 1] != picture[1];
     EXPECT_GT(differing, picture.size() / 40);
+}
+
+// Share of pixels whose colour differs by more than a few antialiasing levels, and the mean
+// difference, between a picture and a reference of the same size.
+struct PictureDifference {
+    double farShare = 1.0;
+    double mean = 255.0;
+};
+PictureDifference Compare(const std::vector<unsigned char>& picture, const unsigned char* reference,
+                          size_t pixels) {
+    PictureDifference d;
+    size_t distant = 0;
+    double sum = 0.0;
+    for (size_t i = 0; i < pixels; ++i) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c)
+            worst = std::max(worst, std::abs(int(picture[i * 4 + c]) - int(reference[i * 4 + c])));
+        distant += worst > 24;
+        sum += worst;
+    }
+    d.farShare = double(distant) / double(pixels);
+    d.mean = sum / double(pixels);
+    return d;
+}
+
+TEST(WindowsEditorHost, TheEditorLooksAsItDoesOnLinux) {
+    HostedEditor hosted;
+    ASSERT_TRUE(hosted.RunSilence());
+    ASSERT_TRUE(hosted.Open());
+    int width = 0, height = 0;
+    std::vector<unsigned char> picture = hosted.Picture(width, height);
+    ASSERT_EQ(picture.size(), size_t(width) * height * 4) << "no frame was presented";
+    ASSERT_GT(width, 0);
+    SavePicture(picture, width, height, "windows-editor-default.png");
+    // Drawn on Linux by quendaris-snapshot with the parameters at their defaults.
+    int refWidth = 0, refHeight = 0, channels = 0;
+    unsigned char* reference =
+        stbi_load(QUENDARIS_LINUX_PICTURE, &refWidth, &refHeight, &channels, 4);
+    ASSERT_NE(reference, nullptr) << QUENDARIS_LINUX_PICTURE;
+    ASSERT_EQ(width, refWidth);
+    ASSERT_EQ(height, refHeight);
+    PictureDifference d = Compare(picture, reference, size_t(width) * height);
+    stbi_image_free(reference);
+    EXPECT_LT(d.farShare, 0.005) << "pixels off by more than 24 levels";
+    EXPECT_LT(d.mean, 1.0);
 }
 
 TEST(WindowsEditorHost, APressOnTheCutoffKnobReachesTheHostAsBeginPerformEnd) {
