@@ -412,11 +412,15 @@ TEST(GraphicsWin, TheValueBoxCommitsWithReturnAndCancelsWithEscape) {
     editor.graphics->OpenValuePrompt(*editor.knob, Rect(60, 60, 140, 80), 0);
     box = FindWindowExW(editor.Window(), nullptr, L"EDIT", nullptr);
     ASSERT_NE(box, nullptr);
+    HGDIOBJ boxFont = HGDIOBJ(SendMessageW(box, WM_GETFONT, 0, 0));
+    ASSERT_NE(boxFont, nullptr);
+    EXPECT_EQ(GetObjectType(boxFont), DWORD(OBJ_FONT));
     PostMessageW(box, WM_CHAR, '3', 1);
     PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
     Pump(150);
     EXPECT_EQ(FindWindowExW(editor.Window(), nullptr, L"EDIT", nullptr), nullptr);
     EXPECT_TRUE(editor.delegate.events.empty());
+    EXPECT_EQ(GetObjectType(boxFont), 0u) << "the box's font goes with it";
 
     // A click on the editor while typing abandons the edit.
     editor.graphics->OpenValuePrompt(*editor.knob, Rect(60, 60, 140, 80), 0);
