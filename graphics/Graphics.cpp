@@ -126,8 +126,9 @@ int Graphics::BackingHeight() const {
     return static_cast<int>(static_cast<int>(mHeight * mDrawScale) * mScreenScale);
 }
 
+// An unchanged scale leaves the editor alone, so the size the host was first told stands.
 void Graphics::SetScreenScale(float scale) {
-    if (!(scale > 0.0f) || !std::isfinite(scale))
+    if (!(scale > 0.0f) || !std::isfinite(scale) || scale == mScreenScale)
         return;
     mScreenScale = scale;
     ApplyScaleChange();

@@ -263,6 +263,15 @@ class Graphics : public EditorGraphics {
     bool IsCaptured(const Control* control) const;
     Control* CapturedControl(uint64_t pointerId = 0) const;
     Control* HoveredControl() const { return mHoveredControl; }
+    // Index in the control list of the last control found for hover, -1 for none.
+    int HoveredIndex() const { return mHoveredIdx; }
+    // Where the last single-pointer press happened; -1, -1 before any.
+    void PressPosition(float& x, float& y) const {
+        x = mPressX;
+        y = mPressY;
+    }
+    // The clip of the control being painted, in logical pixels.
+    const Rect& GetClipRect() const { return mClipRect; }
     // Asks the delegate to run the plug-in's layout on this surface.
     void LayoutUI();
 

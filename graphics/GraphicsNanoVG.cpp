@@ -77,15 +77,37 @@ GraphicsNanoVG::Bitmap::Bitmap(GraphicsNanoVG& owner, int image, int width, int 
       mOwner(owner),
       mContext(owner.GetNVGContext()),
       mImage(image),
-      mFramebuffer(framebuffer) {}
+      mFramebuffer(framebuffer) {
+    mOwner.mLiveBitmaps.insert(this);
+}
 
+// An off-screen framebuffer may still be read by the frame being drawn: it goes at the frame's
+// end.
 GraphicsNanoVG::Bitmap::~Bitmap() {
+    if (!mContext)
+        return;
+    mOwner.mLiveBitmaps.erase(this);
     if (mReadFramebuffer)
         glDeleteFramebuffers(1, &mReadFramebuffer);
     if (mFramebuffer)
         mOwner.QueueFramebufferDeletion(mFramebuffer);
-    else if (mContext && mImage > 0)
+    else if (mImage > 0)
         nvgDeleteImage(mContext, mImage);
+}
+
+void GraphicsNanoVG::Bitmap::Detach() {
+    if (!mContext)
+        return;
+    if (mReadFramebuffer)
+        glDeleteFramebuffers(1, &mReadFramebuffer);
+    if (mFramebuffer)
+        nvgluDeleteFramebuffer(mFramebuffer);
+    else if (mImage > 0)
+        nvgDeleteImage(mContext, mImage);
+    mReadFramebuffer = 0;
+    mFramebuffer = nullptr;
+    mImage = 0;
+    mContext = nullptr;
 }
 
 unsigned GraphicsNanoVG::Bitmap::ReadFramebuffer() {
@@ -140,6 +162,9 @@ void GraphicsNanoVG::DestroyDrawingContext() {
     if (!mVG)
         return;
     ClearBitmapCache();
+    for (Bitmap* bitmap : mLiveBitmaps)
+        bitmap->Detach();
+    mLiveBitmaps.clear();
     DeleteBackingFramebuffer();
     DeleteQueuedFramebuffers();
     nvgDeleteGL3(mVG);
@@ -284,6 +309,7 @@ void GraphicsNanoVG::NoteCurrentPoint(float x, float y) {
 
 void GraphicsNanoVG::PathReset() {
     mHasPoint = false;
+    mSubPaths = 0;
     if (mVG)
         nvgBeginPath(mVG);
 }
@@ -292,6 +318,7 @@ void GraphicsNanoVG::PathMove(float x, float y) {
     if (!mVG)
         return;
     nvgMoveTo(mVG, x, y);
+    ++mSubPaths;
     NoteCurrentPoint(x, y);
     mStartX = x;
     mStartY = y;
@@ -312,6 +339,7 @@ void GraphicsNanoVG::PathArcSegment(float cx, float cy, float r, float a1, float
     float end = ToNanoVGAngle(a2);
     nvgArc(mVG, cx, cy, r, start, end, winding == kWindingCW ? NVG_CW : NVG_CCW);
     if (!mHasPoint) {
+        ++mSubPaths;
         mStartX = cx + r * std::cos(start);
         mStartY = cy + r * std::sin(start);
     }
@@ -354,7 +382,11 @@ void GraphicsNanoVG::FillPath(const PaintSource& paint, const FillStyle& style,
                               const Blend* blend) {
     if (!mVG)
         return;
-    nvgPathWinding(mVG, style.rule == kFillEvenOdd ? NVG_HOLE : NVG_SOLID);
+    // Sub-paths keep their windings (solid unless marked as holes): the non-zero rule. NanoVG
+    // has no even-odd rule; with several sub-paths the last becomes a hole, the even-odd picture
+    // of a shape with a cut-out, and a single sub-path stays solid (as a hole it would vanish).
+    if (style.rule == kFillEvenOdd && mSubPaths > 1)
+        nvgPathWinding(mVG, NVG_HOLE);
     nvgFillPaint(mVG, ToNanoVGPaint(mVG, paint, BlendWeight(blend)));
     nvgFill(mVG);
     if (!style.preserve)

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "Graphics.h"
@@ -43,6 +44,9 @@ class GraphicsNanoVG : public Graphics {
         void SetOpaque(bool opaque) { mOpaque = opaque; }
         // A framebuffer reading the bitmap's texture, made on first use (GL current).
         unsigned ReadFramebuffer();
+        // Frees the GL resources now (GL current), leaving an empty bitmap: its NanoVG context
+        // is about to go.
+        void Detach();
 
       private:
         GraphicsNanoVG& mOwner;
@@ -59,9 +63,10 @@ class GraphicsNanoVG : public Graphics {
 
     // With the window's GL context current and its framebuffer bound: creates the NanoVG
     // context (antialiased) and the backing framebuffer, remembering the bound framebuffer as
-    // the window's. Stencil strokes blend a translucent stroke once where it crosses itself, at
-    // some cost. False (and nothing drawn later) when NanoVG cannot start.
-    bool CreateDrawingContext(bool stencilStrokes = true);
+    // the window's. Stencil strokes blend a translucent stroke once where it crosses itself, but
+    // cost each stroke about four times as much on software GL. False (and nothing drawn later)
+    // when NanoVG cannot start.
+    bool CreateDrawingContext(bool stencilStrokes = false);
     // With the GL context current: frees the bitmaps, the framebuffers and the NanoVG context.
     void DestroyDrawingContext();
     bool HasDrawingContext() const { return mVG != nullptr; }
@@ -153,9 +158,12 @@ class GraphicsNanoVG : public Graphics {
     float mPointY = 0.0f;
     float mStartX = 0.0f;
     float mStartY = 0.0f;
+    int mSubPaths = 0;
 
     mutable std::mutex mDeletionLock;
     std::vector<NVGLUframebuffer*> mDeletionQueue;
+    // Every bitmap made in the current NanoVG context and not yet deleted.
+    std::set<Bitmap*> mLiveBitmaps;
 };
 
 }  // namespace quendaris

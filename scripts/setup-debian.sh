@@ -8,4 +8,5 @@ install_debian_packages \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libsndfile1-dev \
     libgl-dev libegl-dev libx11-dev libegl-mesa0 libgl1-mesa-dri libstb-dev python3-jinja2 \
+    libxtst-dev libpng-dev xvfb \
     ardour

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "graphics/Graphics.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
+#include "public.sdk/source/vst/utility/stringconvert.h"
 #include "vst3/KeyTranslation.h"
 #include "vst3/Vst3Plugin.h"
 
@@ -62,12 +65,14 @@ tresult PLUGIN_API Vst3View::attached(void* parent, FIDString type) {
         StopEventLoop();
         return kResultFalse;
     }
+    ConnectEditorHost(true);
     if (mHostScale > 0.0f)
         mPlugin.SetScreenScale(mHostScale);
     return CPluginView::attached(parent, type);
 }
 
 tresult PLUGIN_API Vst3View::removed() {
+    ConnectEditorHost(false);
     if (mPlugin.HasEditor())
         mPlugin.CloseWindow();
     StopEventLoop();
@@ -151,6 +156,33 @@ tresult Vst3View::DeliverKey(char16 key, int16 keyCode, int16 modifiers, bool do
     }
     const bool handled = down ? mPlugin.OnKeyDown(event) : mPlugin.OnKeyUp(event);
     return handled ? kResultOk : kResultFalse;
+}
+
+void Vst3View::ConnectEditorHost(bool connect) {
+    if (auto* graphics = dynamic_cast<Graphics*>(mPlugin.GetUI()))
+        graphics->SetEditorHost(connect ? this : nullptr);
+}
+
+bool Vst3View::PopupHostContextMenu(int paramIdx, int x, int y,
+                                    const std::vector<ContextMenuItem>& items,
+                                    Vst::IContextMenuTarget* target) {
+    FUnknownPtr<Vst::IComponentHandler3> handler(mPlugin.getComponentHandler());
+    if (!handler)
+        return false;
+    Vst::ParamID id = paramIdx >= 0 ? static_cast<Vst::ParamID>(paramIdx) : 0;
+    IPtr<Vst::IContextMenu> menu =
+        owned(handler->createContextMenu(this, paramIdx >= 0 ? &id : nullptr));
+    if (!menu)
+        return false;
+    for (const ContextMenuItem& entry : items) {
+        Vst::IContextMenuItem item{};
+        Vst::StringConvert::convert(entry.name, item.name);
+        item.tag = entry.tag;
+        item.flags = (entry.checked ? Vst::IContextMenuItem::kIsChecked : 0) |
+                     (entry.disabled ? Vst::IContextMenuItem::kIsDisabled : 0);
+        menu->addItem(item, target);
+    }
+    return menu->popup(x, y) == kResultOk;
 }
 
 tresult PLUGIN_API Vst3View::queryInterface(const TUID iid, void** obj) {

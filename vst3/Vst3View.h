@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "graphics/EditorHost.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "public.sdk/source/common/pluginview.h"
 
@@ -12,8 +13,11 @@ class Vst3Plugin;
 class Vst3RunLoop;
 
 // The editor view the host embeds: opens the plug-in's editor in the host's window and passes
-// keys, scale and size requests between host and editor. Keeps its plug-in alive.
-class Vst3View : public Steinberg::CPluginView, public Steinberg::IPlugViewContentScaleSupport {
+// keys, scale and size requests between host and editor, and opens the host's context menus
+// for the editor's controls. Keeps its plug-in alive.
+class Vst3View : public Steinberg::CPluginView,
+                 public Steinberg::IPlugViewContentScaleSupport,
+                 public EditorHost {
   public:
     explicit Vst3View(Vst3Plugin& plugin);
     ~Vst3View() override;
@@ -34,6 +38,9 @@ class Vst3View : public Steinberg::CPluginView, public Steinberg::IPlugViewConte
     Steinberg::tresult PLUGIN_API onFocus(Steinberg::TBool state) override;
     Steinberg::tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override;
 
+    bool PopupHostContextMenu(int paramIdx, int x, int y, const std::vector<ContextMenuItem>& items,
+                              Steinberg::Vst::IContextMenuTarget* target) override;
+
     // Asks the host frame to give the view a new size in pixels; false without a frame.
     bool RequestResize(int width, int height);
     // The host's run loop while the view is attached (Linux), else null.
@@ -44,6 +51,7 @@ class Vst3View : public Steinberg::CPluginView, public Steinberg::IPlugViewConte
     REFCOUNT_METHODS(CPluginView)
 
   private:
+    void ConnectEditorHost(bool connect);
     bool StartEventLoop();
     void StopEventLoop();
     Steinberg::tresult DeliverKey(Steinberg::char16 key, Steinberg::int16 keyCode,

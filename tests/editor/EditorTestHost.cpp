@@ -69,6 +69,69 @@ tresult PLUGIN_API LoopHostContext::queryInterface(const TUID iid, void** obj) {
     return HostApplication::queryInterface(iid, obj);
 }
 
+namespace {
+
+// A menu that remembers its items and, on popup, where it was shown.
+class RecordingMenu : public Vst::IContextMenu {
+  public:
+    explicit RecordingMenu(ContextMenuHost::Request& request) : mRequest(request) {}
+    virtual ~RecordingMenu() = default;
+
+    int32 PLUGIN_API getItemCount() override { return static_cast<int32>(mRequest.items.size()); }
+    tresult PLUGIN_API getItem(int32, Item&, Vst::IContextMenuTarget**) override {
+        return kNotImplemented;
+    }
+    tresult PLUGIN_API addItem(const Item& item, Vst::IContextMenuTarget*) override {
+        std::string name;
+        for (int i = 0; i < 128 && item.name[i]; ++i)
+            name += static_cast<char>(item.name[i]);
+        mRequest.items.push_back(name);
+        return kResultOk;
+    }
+    tresult PLUGIN_API removeItem(const Item&, Vst::IContextMenuTarget*) override {
+        return kNotImplemented;
+    }
+    tresult PLUGIN_API popup(UCoord x, UCoord y) override {
+        mRequest.x = x;
+        mRequest.y = y;
+        return kResultOk;
+    }
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+        QUERY_INTERFACE(iid, obj, FUnknown::iid, Vst::IContextMenu)
+        QUERY_INTERFACE(iid, obj, Vst::IContextMenu::iid, Vst::IContextMenu)
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return ++mRefs; }
+    uint32 PLUGIN_API release() override {
+        if (--mRefs > 0)
+            return mRefs;
+        delete this;
+        return 0;
+    }
+
+  private:
+    ContextMenuHost::Request& mRequest;
+    uint32 mRefs = 1;
+};
+
+}  // namespace
+
+Vst::IContextMenu* PLUGIN_API ContextMenuHost::createContextMenu(IPlugView* view,
+                                                                 const Vst::ParamID* paramID) {
+    if (!view)
+        return nullptr;
+    requests.push_back({paramID != nullptr, paramID ? *paramID : 0, -1, -1, {}});
+    return new RecordingMenu(requests.back());
+}
+
+tresult PLUGIN_API ContextMenuHost::queryInterface(const TUID iid, void** obj) {
+    QUERY_INTERFACE(iid, obj, FUnknown::iid, Vst::IComponentHandler3)
+    QUERY_INTERFACE(iid, obj, Vst::IComponentHandler3::iid, Vst::IComponentHandler3)
+    *obj = nullptr;
+    return kNoInterface;
+}
+
 int Picture::CountDifferentFrom(Rgba colour) const {
     return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [colour](const Rgba& p) {
         return p.r != colour.r || p.g != colour.g || p.b != colour.b;
@@ -150,6 +213,11 @@ void HostWindow::Destroy() {
 
 void HostWindow::Resize(int width, int height) {
     XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XSync(mDisplay, False);
+}
+
+void HostWindow::Raise() {
+    XRaiseWindow(mDisplay, mWindow);
     XSync(mDisplay, False);
 }
 

@@ -5,10 +5,12 @@
 // the editor is embedded into, with screenshots and XTest input.
 #include <X11/Xlib.h>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 #include "tests/editor/TestRunLoop.h"
@@ -53,6 +55,26 @@ class LoopHostContext : public Steinberg::Vst::HostApplication {
     TestRunLoop* mLoop;
 };
 
+// The host side of context menus: records what the plug-in asked for and what it added.
+class ContextMenuHost : public Steinberg::Vst::IComponentHandler3 {
+  public:
+    struct Request {
+        bool hasParam;
+        Steinberg::Vst::ParamID param;
+        int x;
+        int y;
+        std::vector<std::string> items;
+    };
+    // A deque: each menu keeps a reference to its request.
+    std::deque<Request> requests;
+
+    Steinberg::Vst::IContextMenu* PLUGIN_API
+    createContextMenu(Steinberg::IPlugView* view, const Steinberg::Vst::ParamID* paramID) override;
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+};
+
 struct Rgba {
     uint8_t r, g, b, a;
 };
@@ -83,6 +105,7 @@ class HostWindow {
     // The host's window goes away while the editor is still inside (Bitwig).
     void Destroy();
     void Resize(int width, int height);
+    void Raise();
 
     // Child windows the editor created in this window.
     int ChildCount() const;

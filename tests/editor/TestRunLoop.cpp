@@ -56,11 +56,10 @@ int TestRunLoop::CountLive(bool timers) const {
         [timers](const Entry& e) { return e.live && (e.timer != nullptr) == timers; }));
 }
 
-TimerInterval TestRunLoop::FastTimerInterval() const {
-    for (const Entry& entry : mEntries)
-        if (entry.live && entry.timer && entry.interval.count() < 20)
-            return static_cast<TimerInterval>(entry.interval.count());
-    return 0;
+bool TestRunLoop::HasTimer(TimerInterval ms) const {
+    return std::any_of(mEntries.begin(), mEntries.end(), [ms](const Entry& e) {
+        return e.live && e.timer && static_cast<TimerInterval>(e.interval.count()) == ms;
+    });
 }
 
 void TestRunLoop::Call(Entry& entry) {
@@ -81,8 +80,9 @@ void TestRunLoop::Call(Entry& entry) {
 }
 
 void TestRunLoop::Purge() {
-    auto end = std::remove_if(mEntries.begin(), mEntries.end(),
-                              [](const Entry& e) { return !e.live && e.lastCallDone; });
+    // Partition, not remove_if: the entries past the end must still be the dropped ones.
+    auto end = std::stable_partition(mEntries.begin(), mEntries.end(),
+                                     [](const Entry& e) { return e.live || !e.lastCallDone; });
     for (auto it = end; it != mEntries.end(); ++it)
         it->object->release();
     mEntries.erase(end, mEntries.end());

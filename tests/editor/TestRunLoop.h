@@ -37,8 +37,7 @@ class TestRunLoop : public Steinberg::Linux::IRunLoop {
     int HandlerCount() const { return CountLive(false); }
     int TimerCalls() const { return mTimerCalls; }
     int FdCalls() const { return mFdCalls; }
-    // Interval of the first live timer asking for less than 20 ms (the display tick), or 0.
-    Steinberg::Linux::TimerInterval FastTimerInterval() const;
+    bool HasTimer(Steinberg::Linux::TimerInterval ms) const;
 
     Steinberg::tresult PLUGIN_API registerEventHandler(
         Steinberg::Linux::IEventHandler* handler, Steinberg::Linux::FileDescriptor fd) override;

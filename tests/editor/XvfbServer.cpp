@@ -53,6 +53,8 @@ XvfbServer::XvfbServer(const char* screen) {
         const int devNull = open("/dev/null", O_RDWR);
         dup2(devNull, STDOUT_FILENO);
         dup2(devNull, STDERR_FILENO);
+        // Preloaded sanitizer or test libraries are for the test program, not the server.
+        unsetenv("LD_PRELOAD");
         const std::string fd = std::to_string(pipeFds[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-noreset",
                "-nolisten", "tcp", static_cast<char*>(nullptr));

@@ -84,6 +84,11 @@ TEST_F(EventRoutingTest, LaterOfTwoOverlappingControlsGetsThePress) {
     g.OnPointerDown({Mouse(30, 30)});
     EXPECT_TRUE(below->calls.empty());
     EXPECT_EQ(above->calls, std::vector<std::string>({"press 30 30"}));
+    float px = 0.0f;
+    float py = 0.0f;
+    g.PressPosition(px, py);
+    EXPECT_EQ(px, 30.0f);
+    EXPECT_EQ(py, 30.0f);
     g.OnPointerDown({Mouse(10, 10)});
     EXPECT_EQ(below->calls.size(), 0u) << "the first press still holds the pointer";
     g.OnPointerUp({Mouse(10, 10, false)});
@@ -196,6 +201,7 @@ TEST_F(EventRoutingTest, HoverNeedsMouseOverAndNeverPicksTheBackground) {
     g.EnableMouseOver(true);
     EXPECT_TRUE(g.OnPointerOver(15, 15, KeyMods()));
     EXPECT_EQ(g.HoveredControl(), knob);
+    EXPECT_EQ(g.HoveredIndex(), 1);
     EXPECT_FALSE(g.OnPointerOver(50, 50, KeyMods()));
     EXPECT_EQ(knob->calls, std::vector<std::string>({"enter", "leave"}));
     EXPECT_TRUE(back->calls.empty());

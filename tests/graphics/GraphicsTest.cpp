@@ -162,6 +162,19 @@ TEST_F(GraphicsTest, DisplayTickFollowsTheWindowScaleAndResizesTheEditor) {
     EXPECT_GE(g.platformResizes, 1);
 }
 
+TEST_F(GraphicsTest, AnUnchangedScaleAsksForNoResize) {
+    ProbeControl* c = Add(Rect(0, 0, 10, 10));
+    g.open = true;
+    c->MarkClean();
+    g.SetScreenScale(1.0f);
+    EXPECT_TRUE(delegate.resizes.empty()) << "the host keeps the size it was first told";
+    EXPECT_FALSE(c->IsDirty());
+    EXPECT_EQ(g.platformResizes, 0);
+    g.SetScreenScale(0.0f);
+    g.SetScreenScale(-1.0f);
+    EXPECT_FLOAT_EQ(g.GetScreenScale(), 1.0f);
+}
+
 TEST_F(GraphicsTest, ScaleIsNotFollowedWhileThePointerIsCaptured) {
     Add(Rect(0, 0, 10, 10));
     g.OnPointerDown({{5, 5, 0, 0, KeyMods(true, false)}});
@@ -194,6 +207,7 @@ TEST_F(GraphicsTest, DrawDirtyPaintsIntersectingControlsClippedToTheirGrownBound
     EXPECT_EQ(g.log.back(), "FinishFrame");
     EXPECT_EQ(g.Count("Clip"), 1u);
     EXPECT_EQ(g.Count("Clip 40 40 51 51"), 1u);
+    EXPECT_EQ(g.GetClipRect(), Rect(40, 40, 51, 51));
     EXPECT_EQ(g.Count("Fill"), 1u);
 }
 

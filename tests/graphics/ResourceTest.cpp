@@ -147,7 +147,7 @@ class ImageTest : public ::testing::Test {
         g.ClearBitmapCache();
         return g.LoadImageResource("back.png", 1, false, target);
     }
-    // Scale of the variant a load found: pixel width / logical width.
+    // Scale of the variant a load found.
     static int FoundScale(const BitmapRef& b) { return b.bitmap->Scale(); }
 
     std::vector<EmbeddedResource> entries;

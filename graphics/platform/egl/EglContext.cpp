@@ -13,9 +13,10 @@
 namespace quendaris {
 namespace {
 
-// The surfaceless display is one per process; it is terminated when the last context goes.
+// The surfaceless display is opened once and kept for the life of the process: later contexts
+// are made quickly, and the driver is not unloaded and loaded again.
 std::mutex displayLock;
-int displayUsers = 0;
+EGLDisplay sharedDisplay = EGL_NO_DISPLAY;
 
 bool HasExtension(const char* list, const char* name) {
     if (list == nullptr)
@@ -61,14 +62,6 @@ EGLDisplay OpenSurfacelessDisplay(std::string* error) {
         return EGL_NO_DISPLAY;
     }
     return display;
-}
-
-void ReleaseDisplay(EGLDisplay display) {
-    std::lock_guard<std::mutex> guard(displayLock);
-    if (--displayUsers == 0) {
-        eglTerminate(display);
-        eglReleaseThread();
-    }
 }
 
 EGLContext CreateCoreContext(EGLDisplay display, std::string* error) {
@@ -118,16 +111,15 @@ std::unique_ptr<EglContext> EglContext::Create(std::string* error) {
     auto handles = std::make_unique<Handles>();
     {
         std::lock_guard<std::mutex> guard(displayLock);
-        handles->display = OpenSurfacelessDisplay(error);
-        if (handles->display == EGL_NO_DISPLAY)
-            return nullptr;
-        ++displayUsers;
+        if (sharedDisplay == EGL_NO_DISPLAY)
+            sharedDisplay = OpenSurfacelessDisplay(error);
+        handles->display = sharedDisplay;
     }
-    handles->context = CreateCoreContext(handles->display, error);
-    if (handles->context == EGL_NO_CONTEXT) {
-        ReleaseDisplay(handles->display);
+    if (handles->display == EGL_NO_DISPLAY)
         return nullptr;
-    }
+    handles->context = CreateCoreContext(handles->display, error);
+    if (handles->context == EGL_NO_CONTEXT)
+        return nullptr;
     std::unique_ptr<EglContext> result(new EglContext(std::move(handles)));
     if (!result->MakeCurrent()) {
         SetError(error, "the OpenGL context could not be made current");
@@ -148,7 +140,6 @@ EglContext::~EglContext() {
     if (IsCurrent())
         eglMakeCurrent(handles_->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(handles_->display, handles_->context);
-    ReleaseDisplay(handles_->display);
 }
 
 bool EglContext::MakeCurrent() {

@@ -104,6 +104,21 @@ TEST(NanoVGLifecycle, OffscreenFramebuffersAreDeletedAtTheEndOfTheFrame) {
     g.RestorePreviousContext();
 }
 
+TEST(NanoVGLifecycle, ABitmapOutlivingItsContextIsReleasedSafely) {
+    Surface s(40, 40);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    GraphicsEgl& g = s.G();
+    g.MakeContextCurrent();
+    std::unique_ptr<APIBitmap> layer = g.CreateOffscreenBitmap(8, 8, 1);
+    g.RestorePreviousContext();
+    ASSERT_NE(layer, nullptr);
+    g.CloseWindow();
+    layer.reset();
+    EXPECT_EQ(g.PendingFramebufferDeletions(), 0u);
+    ASSERT_NE(g.OpenWindow(nullptr), nullptr) << g.LastError();
+    g.RedrawAll();
+}
+
 TEST(NanoVGLifecycle, WithoutADrawingContextNothingIsDrawnOrLoaded) {
     EditorDelegate delegate(0);
     GraphicsEgl g(delegate, 50, 50);

@@ -398,5 +398,90 @@ TEST(NanoVGBitmapCopy, OpaqueBitmapsCopiedPixelForPixelMatchTheFill) {
     CompareWithGolden("bitmaps", copied);
 }
 
+TEST(NanoVGBitmapCopy, DoubleScaleVariantIsCopiedAtScreenScaleTwo) {
+    const std::string dir = SceneDir();
+    ASSERT_TRUE(WritePng(dir + "/sharp@2x.png", Picture(60, 40, 255)));
+    Surface s(50, 30, 2.0f);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    BitmapRef sharp = s.G().LoadImageResource((dir + "/sharp.png").c_str(), 1, false, 0);
+    ASSERT_TRUE(sharp.IsValid());
+    EXPECT_EQ(sharp.W(), 30);
+    auto scene = [&](Graphics& g) {
+        g.ClipToRect(Rect(5, 5, 40, 25));
+        g.DrawBitmapFrame(sharp, Rect(5, 5, 35, 25), 0, 0);
+    };
+    s.G().SetBitmapBlit(false);
+    PixelImage filled = s.Frame(scene);
+    s.G().SetBitmapBlit(true);
+    PixelImage copied = s.Frame(scene);
+    EXPECT_EQ(filled.rgba, copied.rgba);
+    // Device pixels take the @2x picture's pixels one for one.
+    EXPECT_EQ(copied.At(10 + 7, 10 + 3)[0], uint8_t(7 * 255 / 60));
+    EXPECT_EQ(copied.At(10 + 7, 10 + 3)[1], uint8_t(3 * 255 / 40));
+}
+
+}  // namespace
+}  // namespace quendaris::test
+
+namespace quendaris::test {
+namespace {
+
+const uint8_t kGround[3] = {255, 255, 255};
+const uint8_t kInk[3] = {20, 30, 120};
+
+TEST(NanoVGPaths, QuadraticCurvesAndHoles) {
+    Surface s(240, 100);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    const Color ink(255, 20, 30, 120);
+    PixelImage image = s.Frame([&](Graphics& g) {
+        // Quadratic from (10, 80) over (40, 0) to (70, 80): its top, at t = 1/2, is (40, 40).
+        g.PathReset();
+        g.PathMove(10, 80);
+        g.PathQuad(40, 0, 70, 80);
+        g.StrokePath(ink, 2.0f, LineStyle(), nullptr);
+        // A ring: outer circle solid, inner circle marked as a hole.
+        g.PathReset();
+        g.PathCircleShape(120, 50, 30);
+        g.PathCircleShape(120, 50, 15);
+        g.SetPathWinding(kWindingCCW);
+        g.FillPath(ink, FillStyle(), nullptr);
+        // The same ring by the even-odd rule.
+        g.PathReset();
+        g.PathCircleShape(195, 50, 30);
+        g.PathCircleShape(195, 50, 15);
+        FillStyle evenOdd;
+        evenOdd.rule = kFillEvenOdd;
+        g.FillPath(ink, evenOdd, nullptr);
+    });
+    EXPECT_GT(CoverageSum(image, 38, 39, 42, 42, kGround, kInk), 4.0f);  // on the curve's top
+    EXPECT_NEAR(CoverageSum(image, 30, 20, 50, 35, kGround, kInk), 0.0f, 0.5f);  // above it
+    for (float cx : {120.0f, 195.0f}) {
+        EXPECT_NEAR(CoverageSum(image, int(cx) - 5, 45, int(cx) + 5, 55, kGround, kInk), 0.0f,
+                    0.1f);
+        EXPECT_NEAR(CoverageSum(image, int(cx) - 30, 20, int(cx) + 30, 80, kGround, kInk),
+                    kPi * (900 - 225), 0.02f * kPi * 675);
+    }
+    CompareWithGolden("paths", image);
+}
+
+TEST(NanoVGPaths, RadialGradientRunsFromCentreToRadius) {
+    Surface s(80, 80);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    PixelImage image = s.Frame([](Graphics& g) {
+        g.PathReset();
+        g.PathRectShape(Rect(0, 0, 80, 80));
+        g.FillPath(
+            PaintSource::RadialGradient(40, 40, 30, Color(255, 255, 0, 0), Color(255, 0, 0, 255)),
+            FillStyle(), nullptr);
+    });
+    EXPECT_GT(image.At(40, 40)[0], 240);
+    EXPECT_LT(image.At(40, 40)[2], 15);
+    EXPECT_LT(image.At(2, 2)[0], 5);  // beyond the radius: the outer colour
+    EXPECT_GT(image.At(2, 2)[2], 250);
+    const uint8_t* half = image.At(55, 40);  // 15.5 from the centre, about half way
+    EXPECT_NEAR(half[0], 127, 20);
+    EXPECT_NEAR(half[2], 127, 20);
+}
+
 }  // namespace
 }  // namespace quendaris::test
