@@ -119,6 +119,30 @@ TEST(NanoVGLifecycle, ABitmapOutlivingItsContextIsReleasedSafely) {
     g.RedrawAll();
 }
 
+TEST(NanoVGLifecycle, AHostsOwnContextIsCurrentAgainAfterEditorWork) {
+    std::unique_ptr<EglContext> host = EglContext::Create();
+    ASSERT_NE(host, nullptr);
+    ASSERT_TRUE(host->MakeCurrent());
+    {
+        Surface s(60, 40);
+        ASSERT_TRUE(s.Open()) << s.Error();
+        EXPECT_TRUE(host->IsCurrent());
+        const auto& font = RobotoBytes();
+        ASSERT_TRUE(s.G().LoadFontFromMemory("Roboto-Regular", font.data(), int(font.size())));
+        const std::string tile = SceneDir() + "/host.png";
+        ASSERT_TRUE(WritePng(tile, PixelImage{2, 2, std::vector<uint8_t>(16, 255)}));
+        EXPECT_TRUE(s.G().LoadImageResource(tile.c_str(), 1, false, 1).IsValid());
+        EXPECT_TRUE(host->IsCurrent());
+        s.G().AttachControl(new Swatch(Rect(0, 0, 60, 40), Color(255, 1, 2, 3)));
+        s.G().RedrawAll();
+        EXPECT_TRUE(host->IsCurrent());
+        EXPECT_TRUE(IsColor(s.G().ReadWindowPixels().At(30, 20), 1, 2, 3));
+        EXPECT_TRUE(host->IsCurrent());
+    }
+    EXPECT_TRUE(host->IsCurrent());
+    host->RestorePrevious();
+}
+
 TEST(NanoVGLifecycle, WithoutADrawingContextNothingIsDrawnOrLoaded) {
     EditorDelegate delegate(0);
     GraphicsEgl g(delegate, 50, 50);
