@@ -20,10 +20,14 @@ bool LoadFont(quendaris::Graphics& g) {
 
 int main(int argc, char** argv) {
     using namespace quendaris;
-    if (argc != 2 || std::string(argv[1]) == "--help") {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
-        return argc == 2 ? 0 : 2;
+    // OUTPUT.png [--scale 2]: the picture at one or two device pixels per editor pixel.
+    const bool usage = argc != 2 && !(argc == 4 && std::string(argv[2]) == "--scale" &&
+                                      (std::string(argv[3]) == "1" || std::string(argv[3]) == "2"));
+    if (usage || std::string(argv[1]) == "--help") {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [--scale 1|2]\n", argv[0]);
+        return usage ? 2 : 0;
     }
+    const float scale = argc == 4 ? std::stof(argv[3]) : 1.0f;
     GraphicsEditorDelegate delegate(0);
     bool fontLoaded = false;
     delegate.SetLayoutFunction([&fontLoaded](EditorGraphics& surface) {
@@ -32,6 +36,7 @@ int main(int argc, char** argv) {
         g.AttachControl(new BackgroundArtwork());
     });
     GraphicsEgl graphics(delegate, BackgroundArtwork::kWidth, BackgroundArtwork::kHeight);
+    graphics.SetWindowScale(scale);
     if (!graphics.OpenWindow(nullptr)) {
         std::fprintf(stderr, "quendaris-artwork: no off-screen OpenGL context: %s\n",
                      graphics.LastError().c_str());

@@ -12,7 +12,8 @@ function(quendaris_add_windows_module_parts target)
     target_sources(${target} PRIVATE "${here}/WindowsModule.cpp" "${here}/CreationLock.cpp")
 
     # The files the resource script embeds; each also has its line in quendaris.rc.in.
-    set(embedded "${QUENDARIS_ROBOTO_FONT}" "${PROJECT_SOURCE_DIR}/resources/back.png")
+    set(embedded "${QUENDARIS_ROBOTO_FONT}" "${PROJECT_SOURCE_DIR}/resources/back.png"
+        "${PROJECT_SOURCE_DIR}/resources/back@2x.png")
     foreach(file IN LISTS embedded)
         if(NOT EXISTS "${file}")
             message(FATAL_ERROR "File to embed in the module not found: '${file}'")
