@@ -10,13 +10,10 @@ Brisvale::Brisvale(const InstanceInfo& info) : BrisvaleBase(BrisvaleConfig()) {
     // The instance record carries nothing this format-free layer needs.
     (void)info;
     DeclareParams();
-#if QUENDARIS_EDITOR_WINDOW
     SetMakeGraphicsFunction([this] { return MakeBrisvaleGraphics(*this); });
-#endif
-    SetLayoutFunction([](EditorGraphics& surface) {
-        if (auto* graphics = dynamic_cast<Graphics*>(&surface)) {
+    SetLayoutFunction([](EditorGraphics& editor) {
+        if (auto* graphics = dynamic_cast<Graphics*>(&editor))
             LayoutBrisvale(*graphics);
-        }
     });
 }
 

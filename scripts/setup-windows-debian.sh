@@ -6,4 +6,4 @@ source "$(dirname "$0")/lib/apt.sh"
 
 install_debian_packages \
     cmake ninja-build g++ ccache git libgtest-dev \
-    g++-mingw-w64-x86-64-posix wine wine64 xvfb
+    g++-mingw-w64-x86-64-posix wine wine64 xvfb libgl1-mesa-dri libstb-dev
