@@ -1,7 +1,9 @@
 // Frame cost of the real QUENDARIS editor on Mesa's software OpenGL (llvmpipe), off-screen
-// through EGL. Editor/Steady is what an open, untouched editor costs at every display tick:
+// through EGL. Editor/Steady is a tick of an open, untouched editor with a new spectrum to show:
 // only the spectrum display redraws, its spectrum full of data. Editor/Full repaints the whole
-// editor, as after opening or a change of scale.
+// editor, as after opening or a change of scale. Editor/Quiet is a tick with nothing new, as
+// with the transport stopped; Editor/Playing is the display's share of a tick while 48 kHz audio
+// runs (a new analyser frame about every third tick at 60 per second).
 #include <benchmark/benchmark.h>
 
 #include <glad/gl.h>
@@ -12,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "BrisvaleLayout.h"
 #include "EditorSnapshot.h"
 
 namespace quendaris {
@@ -48,7 +51,9 @@ void Finish(GraphicsEgl& graphics) {
     graphics.RestorePreviousContext();
 }
 
-void RunEditorFrames(benchmark::State& state, bool fullFrame) {
+enum class Frame { kDisplay, kFull, kQuiet };
+
+void RunEditorFrames(benchmark::State& state, Frame frame) {
     std::unique_ptr<snapshot::EditorSnapshot> editor;
     try {
         editor = std::make_unique<snapshot::EditorSnapshot>();
@@ -60,14 +65,18 @@ void RunEditorFrames(benchmark::State& state, bool fullFrame) {
     editor->Process(Chord());
     GraphicsEgl& graphics = editor->Graphics();
     graphics.RedrawAll();
+    graphics.DisplayTick();
     Finish(graphics);
+    Control* display = graphics.GetControl(kCtrlSpectrum);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ProcessCpuMs();
     for (auto _ : state) {
-        if (fullFrame) {
+        if (frame == Frame::kFull) {
             graphics.SetAllControlsDirty();
+        } else if (frame == Frame::kDisplay) {
+            // What a newly published analyser frame does.
+            display->MarkDirty(false);
         }
-        // Without a change only the display, which animates, is dirty.
         graphics.DisplayTick();
         Finish(graphics);
     }
@@ -80,15 +89,61 @@ void RunEditorFrames(benchmark::State& state, bool fullFrame) {
 }
 
 void BM_EditorSteady(benchmark::State& state) {
-    RunEditorFrames(state, false);
+    RunEditorFrames(state, Frame::kDisplay);
 }
 
 void BM_EditorFull(benchmark::State& state) {
-    RunEditorFrames(state, true);
+    RunEditorFrames(state, Frame::kFull);
+}
+
+void BM_EditorQuiet(benchmark::State& state) {
+    RunEditorFrames(state, Frame::kQuiet);
+}
+
+// 800 samples of the chord per tick; only the ticks are timed.
+void BM_EditorPlaying(benchmark::State& state) {
+    std::unique_ptr<snapshot::EditorSnapshot> editor;
+    try {
+        editor = std::make_unique<snapshot::EditorSnapshot>();
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    editor->Set("Resonance", "70");
+    const render::AudioBuffer chord = Chord();
+    GraphicsEgl& graphics = editor->Graphics();
+    graphics.RedrawAll();
+    graphics.DisplayTick();
+    Finish(graphics);
+    const size_t perTick = 800;
+    render::AudioBuffer slice(2, perTick, chord.sampleRate);
+    size_t position = 0;
+    double tickMs = 0.0, tickCpuMs = 0.0;
+    for (auto _ : state) {
+        for (int ch = 0; ch < 2; ++ch) {
+            for (size_t i = 0; i < perTick; ++i)
+                slice.channels[ch][i] = chord.channels[ch][(position + i) % chord.FrameCount()];
+        }
+        position += perTick;
+        editor->Process(slice, 400);
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = ProcessCpuMs();
+        graphics.DisplayTick();
+        Finish(graphics);
+        tickCpuMs += ProcessCpuMs() - cpuStart;
+        tickMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+    }
+    const double ticks = static_cast<double>(state.iterations());
+    state.counters["ms_per_frame"] = tickMs / ticks;
+    state.counters["cpu_ms_per_frame"] = tickCpuMs / ticks;
 }
 
 BENCHMARK(BM_EditorSteady)->Name("Editor/Steady")->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditorFull)->Name("Editor/Full")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorQuiet)->Name("Editor/Quiet")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorPlaying)->Name("Editor/Playing")->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quendaris

@@ -40,6 +40,13 @@ void OutputAnalyser::Reset() {
     std::fill(frameSamples_.begin(), frameSamples_.end(), 0.0f);
     std::fill(fftWork_.begin(), fftWork_.end(), 0.0f);
     std::fill(smoothedSpectrum_.begin(), smoothedSpectrum_.end(), 0.0f);
+    Publish();
+}
+
+// Only the audio thread (or set-up, while audio is stopped) writes; the release store orders
+// the spectrum's bins before the new count.
+void OutputAnalyser::Publish() {
+    published_.store(published_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 }
 
 void OutputAnalyser::FeedAnalyzerSample(float value) {
@@ -58,6 +65,7 @@ void OutputAnalyser::CompleteFrame() {
     for (int k = 0; k < kSize; ++k) {
         smoothedSpectrum_[k] = 0.85f * smoothedSpectrum_[k] + 0.15f * fftWork_[k];
     }
+    Publish();
     frameCount_ = 0;
 }
 

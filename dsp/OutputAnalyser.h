@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "DoublePair.h"
@@ -25,12 +26,16 @@ class OutputAnalyser {
     // kSize magnitudes; read by the display without locking (each bin is one whole float).
     const float* SmoothedSpectrum() const { return smoothedSpectrum_.data(); }
     int FrameCount() const { return frameCount_; }
+    // Changes each time the smoothed spectrum is replaced (a completed frame or a reset); read
+    // before the spectrum, it tells the display whether anything new arrived since it looked.
+    unsigned PublishedFrames() const { return published_.load(std::memory_order_acquire); }
 
     // Forward, unnormalised 2048-point FFT of real input in place: magnitudes replace samples.
     void TransformToMagnitudes(float* samples);
 
   private:
     void CompleteFrame();
+    void Publish();
     void ButterfliesInPairs(double* re, double* im, int span, int twiddleStride);
 
     std::vector<int> bitReverse_;
@@ -41,6 +46,7 @@ class OutputAnalyser {
     std::vector<float> fftWork_;
     std::vector<float> smoothedSpectrum_;
     std::vector<double> workRe_, workIm_;  // complex work buffer, reused by every transform
+    std::atomic<unsigned> published_{0};
 };
 
 }  // namespace quendaris

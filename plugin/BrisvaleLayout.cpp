@@ -58,8 +58,11 @@ void LayoutBrisvale(Graphics& g) {
                      -1, "");
     }
 
-    Control* display = g.AddControl(new SpectrumControl(Rect{15, 310, 785, 430}), -1, "");
-    display->SetAnimation([](Control* c) { c->MarkDirty(false, -1); });
+    auto* display = new SpectrumControl(Rect{15, 310, 785, 430});
+    g.AddControl(display, -1, "");
+    // Only new analyser data or a changed display value redraws the display on a tick.
+    display->SetAnimation(
+        [](Control* c) { static_cast<SpectrumControl*>(c)->MarkDirtyIfChanged(); });
 
     const char* lowerCaptions[] = {"INPUT", "DRIVE", "MIX", "OUTPUT"};
     const int lowerParams[] = {kParamInput, kParamDrive, kParamMix, kParamOutput};

@@ -41,6 +41,17 @@ void SpectrumControl::HandleAttached() {
     }
 }
 
+void SpectrumControl::MarkDirtyIfChanged() {
+    if (!mSource) {
+        return;
+    }
+    const DisplayState now = mSource->State();
+    if (now != mLastSeen) {
+        mLastSeen = now;
+        MarkDirty(false, -1);
+    }
+}
+
 void SpectrumControl::Paint(Graphics& g) {
     PaintPanel(g);
     if (mSource) {

@@ -15,11 +15,18 @@ class SpectrumControl : public Control {
     explicit SpectrumControl(const Rect& bounds);
 
     // The data drawn; without one the display finds the plug-in's engine through its delegate.
-    void SetSource(const SpectrumSource* source) { mSource = source; }
+    void SetSource(const SpectrumSource* source) {
+        mSource = source;
+        MarkDirty(false);
+    }
     const SpectrumSource* Source() const { return mSource; }
 
     void HandleAttached() override;
     void Paint(Graphics& g) override;
+    // The animation callback only asks; the dirty flag alone decides.
+    bool NeedsRedraw() const override { return IsDirty(); }
+    // Run on every display tick: marks the display dirty when its source shows something new.
+    void MarkDirtyIfChanged();
 
   private:
     void PaintPanel(Graphics& g);
@@ -29,6 +36,7 @@ class SpectrumControl : public Control {
 
     std::unique_ptr<EngineSpectrumSource> mEngineSource;
     const SpectrumSource* mSource = nullptr;
+    DisplayState mLastSeen;
 };
 
 }  // namespace quendaris

@@ -20,4 +20,16 @@ float EngineSpectrumSource::ResponseMagnitude(float frequency) const {
     return mEngine.ResponseMagnitude(frequency);
 }
 
+DisplayState EngineSpectrumSource::State() const {
+    DisplayState state;
+    // The count first: bins published after this read make the next look differ again.
+    state.spectrumFrames = mEngine.Analyser().PublishedFrames();
+    state.sampleRate = mEngine.SampleRate();
+    state.cutoff = mEngine.DisplayCutoff();
+    state.resonance = mEngine.DisplayResonance();
+    state.model = mEngine.DisplayModel();
+    state.fourPole = mEngine.DisplayFourPole();
+    return state;
+}
+
 }  // namespace quendaris

@@ -166,6 +166,8 @@ TEST_F(BundleEditor, DragsOfAHundredPixelsUpward) {
     EXPECT_EQ(Kinds(kResonance).back(), 'e');
     EXPECT_NEAR(LastValue(kResonance), 0.7, 1e-9);
 
+    // A second press on the same point within 400 ms would be a double click, which resets.
+    session.Pump(400);
     Automate(kResonance, 0.2);
     session.handler.edits.clear();
     Drag(150, 220, -100, true);

@@ -369,7 +369,8 @@ TEST_F(Controls, HostAutomationRedrawsTheMatchingKnob) {
         Automate(k[1], 0.25);
         std::vector<Rect> rects = Tick();
         EXPECT_TRUE(Redraws(rects, k[0])) << k[1];
-        EXPECT_EQ(rects.size(), 2u) << "the knob and the display only";
+        // No audio ran, so the display has nothing new to show.
+        EXPECT_EQ(rects.size(), 1u) << "the knob only";
         EXPECT_DOUBLE_EQ(At(k[0]).ReadValue(0), 0.25);
     }
     Tick();

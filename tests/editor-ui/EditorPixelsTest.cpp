@@ -54,6 +54,7 @@ class FixedSource : public SpectrumSource {
     float ResponseMagnitude(float frequency) const override {
         return frequency == 1000.0f ? peak : 1.0f;
     }
+    DisplayState State() const override { return {0, 48000.0, 1000.0f, peak, 0, false}; }
     std::vector<float> spectrum = std::vector<float>(2048, 0.0f);
     float peak = 1.0f;
 };

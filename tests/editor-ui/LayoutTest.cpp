@@ -124,13 +124,10 @@ TEST_F(Layout, ClicksBetweenTheModelButtonsHitNone) {
     EXPECT_EQ(dynamic_cast<ModelButton*>(gap), nullptr);
 }
 
-TEST_F(Layout, TheDisplayRedrawsEveryFrameEvenWhenNothingChanges) {
-    Tick();
-    for (int frame = 0; frame < 3; ++frame) {
-        std::vector<Rect> rects = Tick();
-        ASSERT_EQ(rects.size(), 1u);
-        EXPECT_EQ(rects[0], Rect(15, 310, 785, 430).Padded(0.75f));
-    }
+TEST_F(Layout, AnOpenIdleEditorRepaintsOnlyItsFirstFrame) {
+    EXPECT_FALSE(Tick().empty());
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_TRUE(Tick().empty()) << frame;
 }
 
 TEST_F(Layout, CaptionsTakeNoPointerEvents) {

@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <iterator>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -21,12 +24,19 @@ class FixedSource : public SpectrumSource {
     float ResponseMagnitude(float frequency) const override {
         return frequency == cutoff ? peak : flat;
     }
+    DisplayState State() const override {
+        return {frames, rate, cutoff, resonance, model, fourPole};
+    }
 
     double rate = 44100.0;
     std::vector<float> spectrum = std::vector<float>(2048, 0.0f);
     float cutoff = 1000.0f;
     float flat = 1.0f;
     float peak = 1.0f;
+    unsigned frames = 0;
+    float resonance = 50.0f;
+    int model = 0;
+    bool fourPole = false;
 };
 
 struct Point {
@@ -57,6 +67,31 @@ class Display : public ::testing::Test, public EditorFixture {
         }
     }
     SpectrumControl& Control() { return As<SpectrumControl>(kCtrlSpectrum); }
+    // Audio at 48 kHz through the plug-in, 512 frames per block.
+    void StartAudio() {
+        plugin.SetSampleRate(48000.0);
+        plugin.SetBlockSize(512);
+        plugin.ResetProcessing();
+    }
+    void RunBlocks(int blocks, double cutoff = 1840.0) {
+        std::vector<double> left(512, 0.25), right(512, 0.25), outLeft(512), outRight(512);
+        double* ins[] = {left.data(), right.data()};
+        double* outs[] = {outLeft.data(), outRight.data()};
+        plugin.GetParam(kParamCutoff)->SetValue(cutoff);
+        for (int block = 0; block < blocks; ++block) {
+            plugin.SetChannelConnections(kInput, 0, 2, true);
+            plugin.SetChannelConnections(kOutput, 0, 2, true);
+            plugin.AttachBuffers(kInput, 0, 2, ins);
+            plugin.AttachBuffers(kOutput, 0, 2, outs);
+            plugin.ProcessBuffers64(512);
+        }
+    }
+    // Whether the next display tick repaints the display (and nothing else).
+    bool TickRepaintsDisplay() {
+        const std::vector<Rect> rects = Tick();
+        EXPECT_LE(rects.size(), 1u);
+        return rects.size() == 1 && rects[0] == Rect(15, 310, 785, 430).Padded(0.75f);
+    }
     void UseFixedSource() { Control().SetSource(&source); }
 
     FixedSource source;
@@ -218,6 +253,67 @@ TEST_F(Display, TheRealEngineShowsItsOutputOnceAudioRuns) {
     EXPECT_GT(raised, 100u);
     // The response follows the published cutoff, not a fixed default.
     EXPECT_FLOAT_EQ(plugin.Engine().DisplayCutoff(), 1840.0f);
+}
+
+TEST_F(Display, TicksWithNothingNewRepaintNothing) {
+    // The first frame draws every control.
+    EXPECT_EQ(Tick().size(), 24u);
+    for (int tick = 0; tick < 5; ++tick)
+        EXPECT_TRUE(Tick().empty()) << tick;
+}
+
+TEST_F(Display, OnlyACompletedAnalyserFrameRepaintsWhileAudioRuns) {
+    Tick();
+    StartAudio();
+    RunBlocks(1);
+    EXPECT_TRUE(TickRepaintsDisplay());
+    // 2048 samples in all: the frame is full but completes only with the next sample.
+    RunBlocks(3);
+    EXPECT_TRUE(Tick().empty());
+    RunBlocks(1);
+    EXPECT_TRUE(TickRepaintsDisplay());
+    EXPECT_TRUE(Tick().empty());
+    // Four more blocks complete the next frame.
+    RunBlocks(3);
+    EXPECT_TRUE(Tick().empty());
+    RunBlocks(1);
+    EXPECT_TRUE(TickRepaintsDisplay());
+}
+
+TEST_F(Display, APublishedCutoffRepaints) {
+    Tick();
+    StartAudio();
+    RunBlocks(1);
+    EXPECT_TRUE(TickRepaintsDisplay());
+    RunBlocks(1, 500.0);
+    EXPECT_FLOAT_EQ(plugin.Engine().DisplayCutoff(), 500.0f);
+    EXPECT_TRUE(TickRepaintsDisplay());
+    EXPECT_TRUE(Tick().empty());
+}
+
+TEST_F(Display, EachDisplayValueRepaintsOnce) {
+    UseFixedSource();
+    Tick();
+    ASSERT_TRUE(Tick().empty());
+    const std::function<void()> changes[] = {
+        [this] { ++source.frames; },         [this] { source.rate = 96000.0; },
+        [this] { source.cutoff = 2000.0f; }, [this] { source.resonance = 80.0f; },
+        [this] { source.model = 2; },        [this] { source.fourPole = true; }};
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        changes[i]();
+        EXPECT_TRUE(TickRepaintsDisplay()) << i;
+        EXPECT_TRUE(Tick().empty()) << i;
+    }
+}
+
+TEST_F(Display, AllControlsDirtyRepaintsItWithoutNewData) {
+    Tick();
+    ASSERT_TRUE(Tick().empty());
+    graphics->SetAllControlsDirty();
+    const std::vector<Rect> rects = Tick();
+    EXPECT_NE(std::find(rects.begin(), rects.end(), Rect(15, 310, 785, 430).Padded(0.75f)),
+              rects.end());
+    EXPECT_TRUE(Tick().empty());
 }
 
 }  // namespace
