@@ -106,16 +106,8 @@ add_library(quendaris_glad STATIC "${_quendaris_glad_dir}/src/gl.c")
 target_include_directories(quendaris_glad SYSTEM PUBLIC "${_quendaris_glad_dir}/include")
 quendaris_third_party_flags(quendaris_glad)
 
-# NanoVG's GL3 backend and framebuffer helpers, compiled against glad's loader.
-set(_quendaris_nanovg_gl3 "${CMAKE_BINARY_DIR}/_deps/nanovg_gl3.c")
-file(CONFIGURE OUTPUT "${_quendaris_nanovg_gl3}" CONTENT [[
-#include <glad/gl.h>
-#define NANOVG_GL3_IMPLEMENTATION
-#include "nanovg.h"
-#include "nanovg_gl.h"
-#include "nanovg_gl_utils.h"
-]])
-target_sources(quendaris_nanovg PRIVATE "${_quendaris_nanovg_gl3}")
+# NanoVG's GL3 backend and framebuffer helpers are header-only; graphics/NanoVGGL3.cpp compiles
+# them against glad's loader.
 target_link_libraries(quendaris_nanovg PUBLIC quendaris_glad)
 # Users include nanovg_gl.h for the GL3 declarations (glad/gl.h before it).
 target_compile_definitions(quendaris_nanovg INTERFACE NANOVG_GL3=1)

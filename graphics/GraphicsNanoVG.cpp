@@ -1,6 +1,7 @@
 #include "GraphicsNanoVG.h"
 
 #include "FontDataCache.h"
+#include "NanoVGGL3.h"
 
 #include <glad/gl.h>
 #include "nanovg.h"
@@ -214,7 +215,7 @@ bool GraphicsNanoVG::CreateDrawingContext(bool stencilStrokes) {
     GLint bound = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
     mWindowFramebuffer = static_cast<unsigned>(bound);
-    mVG = nvgCreateGL3(NVG_ANTIALIAS | (stencilStrokes ? NVG_STENCIL_STROKES : 0));
+    mVG = CreateNanoVGContext(NVG_ANTIALIAS | (stencilStrokes ? NVG_STENCIL_STROKES : 0));
     if (!mVG)
         return false;
     RecreateBackingFramebuffer();
@@ -237,6 +238,10 @@ void GraphicsNanoVG::DestroyDrawingContext() {
     nvgDeleteGL3(mVG);
     mVG = nullptr;
     mDrawing = false;
+}
+
+void GraphicsNanoVG::SetPaintPrograms(bool enable) {
+    UsePaintPrograms(mVG, enable);
 }
 
 unsigned GraphicsNanoVG::BackingFramebuffer() const {

@@ -85,6 +85,9 @@ class GraphicsNanoVG : public Graphics {
     // small fraction of the cost on software GL; where a cut meets the outline one to three
     // pixels get up to a third more or less ink); off hands every path to NanoVG whole.
     void SetBandedFills(bool enable) { mBandedFills = enable; }
+    // Draws run a fragment program made for their paint (same pixels, a fraction of the cost on
+    // software GL); off runs NanoVG's one program for everything. Needs the drawing context.
+    void SetPaintPrograms(bool enable);
     FrameCopy GetFrameCopy() const { return mFrameCopy; }
     // GL name of the backing framebuffer (0 when there is none).
     unsigned BackingFramebuffer() const;

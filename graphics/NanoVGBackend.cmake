@@ -1,6 +1,6 @@
 # The NanoVG drawing backend on OpenGL 3, and on Linux an off-screen EGL context that draws
 # through it without any window (tests, benchmarks, snapshots of the editor).
-add_library(quendaris_graphics_nanovg STATIC GraphicsNanoVG.cpp)
+add_library(quendaris_graphics_nanovg STATIC GraphicsNanoVG.cpp NanoVGGL3.cpp)
 target_link_libraries(quendaris_graphics_nanovg
     PUBLIC quendaris_graphics quendaris_nanovg
     PRIVATE quendaris_warnings)

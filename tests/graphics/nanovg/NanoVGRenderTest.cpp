@@ -361,6 +361,64 @@ PixelImage Picture(int w, int h, uint8_t alpha) {
     return p;
 }
 
+// Every kind of paint the per-paint programs take over: solid convex and concave fills (the
+// stencil pass), linear and radial gradients, a picture drawn as an image fill, text, strokes,
+// partial alpha and a clip.
+TEST(NanoVGPaintPrograms, GiveTheSamePixelsAsNanoVGsOwnProgram) {
+    const std::string dir = SceneDir();
+    ASSERT_TRUE(WritePng(dir + "/paint.png", Picture(40, 30, 200)));
+    Surface s(200, 140);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    const auto& font = RobotoBytes();
+    ASSERT_TRUE(s.G().LoadFontFromMemory("Roboto-Regular", font.data(), int(font.size())));
+    BitmapRef picture = s.G().LoadImageResource((dir + "/paint.png").c_str(), 1, false, 1);
+    ASSERT_TRUE(picture.IsValid());
+    auto scene = [&](Graphics& g) {
+        g.PaintRect(Color(255, 20, 24, 30), Rect(0, 0, 200, 140));
+        g.PathReset();
+        g.PathMove(10, 130);
+        for (int i = 0; i <= 90; ++i)
+            g.PathLine(10.0f + 2.0f * i, 70.0f + 40.0f * std::sin(i * 0.4f));
+        g.PathLine(190, 130);
+        g.PathCloseFigure();
+        FillStyle keep;
+        keep.preserve = true;
+        g.FillPath(Color(150, 0, 130, 180), keep, nullptr);
+        g.StrokePath(Color(255, 0, 200, 255), 1.5f, LineStyle(), nullptr);
+        g.PathReset();
+        g.PathRoundRectShape(Rect(10, 10, 90, 40), 6);
+        g.FillPath(PaintSource::LinearGradient(10, 10, 10, 40, Color(255, 200, 210, 220),
+                                               Color(255, 40, 44, 50)),
+                   FillStyle(), nullptr);
+        g.PathReset();
+        g.PathCircleShape(130, 30, 22);
+        g.FillPath(PaintSource::RadialGradient(130, 30, 22, Color(255, 255, 240, 120),
+                                               Color(255, 120, 40, 10)),
+                   FillStyle(), nullptr);
+        const Blend half(0, 0.5f);
+        g.DrawBitmap(picture, Rect(150, 60, 190, 90), 1, &half);
+        g.StrokeArc(Color(255, 240, 150, 40), 60, 90, 25, -135, 90, nullptr, 4);
+        g.RenderText(TextStyle(16.0f, Color(255, 230, 230, 235), "Roboto-Regular"), "Paint",
+                     Rect(100, 100, 190, 130));
+        g.ClipToRect(Rect(20, 20, 60, 60));
+        g.PaintCircle(Color(128, 250, 250, 250), 40, 40, 30);
+    };
+    s.G().SetPaintPrograms(false);
+    PixelImage single = s.Frame(scene);
+    s.G().SetPaintPrograms(true);
+    PixelImage specialised = s.Frame(scene);
+    ASSERT_EQ(single.rgba.size(), specialised.rgba.size());
+    int worst = 0;
+    for (size_t i = 0; i < single.rgba.size(); ++i)
+        worst = std::max(worst, std::abs(int(single.rgba[i]) - int(specialised.rgba[i])));
+    EXPECT_LE(worst, 1);
+    // The scene drew what it says: text, the gradient's light top, the clipped circle's edge.
+    const uint8_t ground[3] = {20, 24, 30};
+    EXPECT_LT(InkBox(specialised, 100, 100, 190, 130, ground).x0, 190);
+    EXPECT_GT(specialised.At(50, 12)[0], 150);
+    EXPECT_EQ(specialised.At(61, 40)[0], single.At(61, 40)[0]);
+}
+
 TEST(NanoVGBitmapCopy, OpaqueBitmapsCopiedPixelForPixelMatchTheFill) {
     const std::string dir = SceneDir();
     ASSERT_TRUE(WritePng(dir + "/opaque.png", Picture(64, 48, 255)));
