@@ -240,8 +240,8 @@ void GraphicsNanoVG::DestroyDrawingContext() {
     mDrawing = false;
 }
 
-void GraphicsNanoVG::SetPaintPrograms(bool enable) {
-    UsePaintPrograms(mVG, enable);
+void GraphicsNanoVG::SetAttributeProgram(bool enable) {
+    UseAttributeProgram(mVG, enable);
 }
 
 unsigned GraphicsNanoVG::BackingFramebuffer() const {
@@ -321,6 +321,7 @@ void GraphicsNanoVG::StartFrame() {
     if (!mVG || !mBacking)
         return;
     mDrawing = true;
+    mPendingFill.pending = false;
     int logicalW = static_cast<int>(Width() * DrawScale());
     int logicalH = static_cast<int>(Height() * DrawScale());
     glViewport(0, 0, BackingWidth(), BackingHeight());
@@ -337,6 +338,7 @@ void GraphicsNanoVG::StartFrame() {
 void GraphicsNanoVG::FinishFrame() {
     if (!mVG || !mDrawing)
         return;
+    DrawPendingFill();
     nvgEndFrame(mVG);
     CopyBackingToWindow();
     mDrawing = false;
@@ -382,6 +384,7 @@ void GraphicsNanoVG::NoteCurrentPoint(float x, float y) {
 }
 
 void GraphicsNanoVG::PathReset() {
+    DrawPendingFill();
     mHasPoint = false;
     mSubPaths = 0;
     mPolygon.clear();
@@ -392,6 +395,7 @@ void GraphicsNanoVG::PathReset() {
 }
 
 void GraphicsNanoVG::PathMove(float x, float y) {
+    DrawPendingFill();
     if (!mVG)
         return;
     nvgMoveTo(mVG, x, y);
@@ -407,6 +411,7 @@ void GraphicsNanoVG::PathMove(float x, float y) {
 }
 
 void GraphicsNanoVG::PathLine(float x, float y) {
+    DrawPendingFill();
     if (!mVG)
         return;
     nvgLineTo(mVG, x, y);
@@ -420,6 +425,7 @@ void GraphicsNanoVG::PathLine(float x, float y) {
 
 void GraphicsNanoVG::PathArcSegment(float cx, float cy, float r, float a1, float a2,
                                     Winding winding) {
+    DrawPendingFill();
     if (!mVG)
         return;
     float start = ToNanoVGAngle(a1);
@@ -435,6 +441,7 @@ void GraphicsNanoVG::PathArcSegment(float cx, float cy, float r, float a1, float
 }
 
 void GraphicsNanoVG::PathCloseFigure() {
+    DrawPendingFill();
     if (!mVG)
         return;
     nvgClosePath(mVG);
@@ -443,6 +450,7 @@ void GraphicsNanoVG::PathCloseFigure() {
 }
 
 void GraphicsNanoVG::PathCubic(float c1x, float c1y, float c2x, float c2y, float x2, float y2) {
+    DrawPendingFill();
     if (!mVG)
         return;
     nvgBezierTo(mVG, c1x, c1y, c2x, c2y, x2, y2);
@@ -464,6 +472,7 @@ void GraphicsNanoVG::PathQuad(float cx, float cy, float x2, float y2) {
 }
 
 void GraphicsNanoVG::SetPathWinding(Winding winding) {
+    DrawPendingFill();
     mPolygonOnly = false;
     if (mVG)
         nvgPathWinding(mVG, winding == kWindingCW ? NVG_SOLID : NVG_HOLE);
@@ -473,21 +482,57 @@ void GraphicsNanoVG::FillPath(const PaintSource& paint, const FillStyle& style,
                               const Blend* blend) {
     if (!mVG)
         return;
+    DrawPendingFill();
+    if (style.preserve) {
+        mPendingFill.pending = true;
+        mPendingFill.paint = paint;
+        mPendingFill.rule = style.rule;
+        mPendingFill.weight = BlendWeight(blend);
+        return;
+    }
+    DrawFill(paint, style.rule, BlendWeight(blend), true);
+    PathReset();
+}
+
+void GraphicsNanoVG::DrawPendingFill() {
+    if (!mPendingFill.pending)
+        return;
+    mPendingFill.pending = false;
+    DrawFill(mPendingFill.paint, mPendingFill.rule, mPendingFill.weight, true);
+}
+
+// Draws the current path's fill and leaves the path as it was.
+void GraphicsNanoVG::DrawFill(const PaintSource& paint, int rule, float weight, bool antialias) {
     // Sub-paths keep their windings (solid unless marked as holes): the non-zero rule. NanoVG
     // has no even-odd rule; with several sub-paths the last becomes a hole, the even-odd picture
     // of a shape with a cut-out, and a single sub-path stays solid (as a hole it would vanish).
-    if (style.rule == kFillEvenOdd && mSubPaths > 1)
+    if (rule == kFillEvenOdd && mSubPaths > 1)
         nvgPathWinding(mVG, NVG_HOLE);
     const bool bands = CanFillInBands();
     mLastFillBands = 1;
+    mLastFillAntialiased = antialias;
     if (bands)
         FillInBands();
-    nvgFillPaint(mVG, ToNanoVGPaint(mVG, paint, BlendWeight(blend)));
+    nvgFillPaint(mVG, ToNanoVGPaint(mVG, paint, weight));
+    nvgShapeAntiAlias(mVG, antialias ? 1 : 0);
     nvgFill(mVG);
-    if (!style.preserve)
-        PathReset();
-    else if (bands)
+    nvgShapeAntiAlias(mVG, 1);
+    if (bands)
         ReplayPolygon();
+}
+
+// An opaque solid line stroked along the fill's outline covers the fill's fringe (half a device
+// pixel either side of the edge) where it is opaque itself: within half its width less half a
+// pixel of its middle. From 1.5 device pixels on, what the fringe would add shows through the
+// line's own soft edge by a few levels at most.
+bool GraphicsNanoVG::StrokeCoversFillEdge(const PaintSource& paint, float thickness,
+                                          const LineStyle& style, const Blend* blend) const {
+    const Matrix& m = mTransform;
+    if (paint.type != kPaintSolid || paint.nStops < 1 || paint.stops[0].color.A != 255 ||
+        BlendWeight(blend) < 1.0f || style.dash.count > 0 || m.xy != 0.0 || m.yx != 0.0 ||
+        std::fabs(m.xx) != std::fabs(m.yy))
+        return false;
+    return thickness * std::fabs(m.xx) * CombinedScale() >= 1.5;
 }
 
 // NanoVG fills a concave path by counting windings in the stencil buffer with a triangle fan
@@ -525,6 +570,11 @@ void GraphicsNanoVG::StrokePath(const PaintSource& paint, float thickness, const
                                 const Blend* blend) {
     if (!mVG)
         return;
+    if (mPendingFill.pending) {
+        mPendingFill.pending = false;
+        DrawFill(mPendingFill.paint, mPendingFill.rule, mPendingFill.weight,
+                 !StrokeCoversFillEdge(paint, thickness, style, blend));
+    }
     nvgLineCap(mVG, style.cap == kCapRound    ? NVG_ROUND
                     : style.cap == kCapSquare ? NVG_SQUARE
                                               : NVG_BUTT);
@@ -540,6 +590,7 @@ void GraphicsNanoVG::StrokePath(const PaintSource& paint, float thickness, const
 }
 
 void GraphicsNanoVG::SetPathTransform(const Matrix& m) {
+    DrawPendingFill();
     mTransform = m;
     if (!mPolygon.empty())
         mPolygonOnly = false;
@@ -552,6 +603,7 @@ void GraphicsNanoVG::SetPathTransform(const Matrix& m) {
 }
 
 void GraphicsNanoVG::ClipToRect(const Rect& r) {
+    DrawPendingFill();
     mClip = r;
     mClipTransform = mTransform;
     mHasClip = true;
@@ -670,6 +722,7 @@ void GraphicsNanoVG::ReplayPolygon() {
 // the background).
 void GraphicsNanoVG::DrawBitmapPixels(const BitmapRef& bitmap, const Rect& dest, int srcX, int srcY,
                                       const Blend* blend) {
+    DrawPendingFill();
     auto* b = dynamic_cast<Bitmap*>(bitmap.bitmap);
     if (!mVG || !mDrawing || !b || b->Context() != mVG)
         return;
@@ -838,6 +891,7 @@ bool GraphicsNanoVG::SelectFont(const TextStyle& style) const {
 
 void GraphicsNanoVG::DrawTextAt(const TextStyle& style, const char* str, float x, float y,
                                 const Blend* blend) {
+    DrawPendingFill();
     if (!str || !str[0] || !SelectFont(style))
         return;
     nvgFillColor(mVG, ToNanoVGColor(style.fgColor, BlendWeight(blend)));

@@ -85,9 +85,9 @@ class GraphicsNanoVG : public Graphics {
     // small fraction of the cost on software GL; where a cut meets the outline one to three
     // pixels get up to a third more or less ink); off hands every path to NanoVG whole.
     void SetBandedFills(bool enable) { mBandedFills = enable; }
-    // Draws run a fragment program made for their paint (same pixels, a fraction of the cost on
-    // software GL); off runs NanoVG's one program for everything. Needs the drawing context.
-    void SetPaintPrograms(bool enable);
+    // NanoVG draws with a program that suits software GL (same pixels, a fraction of the cost
+    // there); off draws with NanoVG's own. Needs the drawing context.
+    void SetAttributeProgram(bool enable);
     FrameCopy GetFrameCopy() const { return mFrameCopy; }
     // GL name of the backing framebuffer (0 when there is none).
     unsigned BackingFramebuffer() const;
@@ -95,6 +95,8 @@ class GraphicsNanoVG : public Graphics {
     bool IsDrawing() const { return mDrawing; }
     // Pieces the last FillPath drew its path in (1 unless a long polygon was cut into bands).
     int LastFillBands() const { return mLastFillBands; }
+    // Whether the last fill drawn had its antialiasing fringe.
+    bool LastFillAntialiased() const { return mLastFillAntialiased; }
 
     // An empty bitmap of width x height device pixels with a framebuffer of its own (layers).
     // Its framebuffer is deleted at the end of the frame after the bitmap goes.
@@ -152,6 +154,13 @@ class GraphicsNanoVG : public Graphics {
     void FillInBands();
     void ChooseCuts(int first, int last, double a, double b, double yScale);
     void ReplayPolygon();
+    // A fill that keeps its path waits for the next primitive: when that strokes the same path
+    // with an opaque line that covers the fill's edge, the fill is drawn without its
+    // antialiasing fringe (on software GL the fringe of a long outline is half the fill's cost).
+    void DrawPendingFill();
+    void DrawFill(const PaintSource& paint, int rule, float weight, bool antialias);
+    bool StrokeCoversFillEdge(const PaintSource& paint, float thickness, const LineStyle& style,
+                              const Blend* blend) const;
 
     NVGcontext* mVG = nullptr;
     NVGLUframebuffer* mBacking = nullptr;
@@ -185,6 +194,14 @@ class GraphicsNanoVG : public Graphics {
     std::vector<int> mColumnCrossings;
     std::vector<int> mCuts;
     int mLastFillBands = 1;
+    bool mLastFillAntialiased = true;
+
+    struct PendingFill {
+        bool pending = false;
+        PaintSource paint;
+        int rule = kFillWinding;
+        float weight = 1.0f;
+    } mPendingFill;
 
     mutable std::mutex mDeletionLock;
     std::vector<NVGLUframebuffer*> mDeletionQueue;

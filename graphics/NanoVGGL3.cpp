@@ -1,19 +1,24 @@
 // NanoVG's OpenGL 3 renderer, compiled here, with a fragment program per kind of paint.
 //
 // The renderer draws everything with one fragment shader that branches on the paint type of
-// each draw. Software GL (Mesa's llvmpipe) runs every branch for every fragment, both texture
-// lookups included, so a solid fill pays for a gradient and two texture samples: on the
-// editor's display panel that is most of a frame. The renderer binds each draw's uniforms
-// (one block of its uniform buffer) just before drawing; that call is routed through
-// BindDrawUniforms below, which also switches to a program holding only the branch those
-// uniforms select. The programs share the renderer's vertex stage, uniform block, binding
-// point and texture unit, and compute what the renderer's branch computes.
+// each draw, and hands each draw its values by binding a range of a uniform buffer. On software
+// GL (Mesa's llvmpipe) both are slow: every branch runs for every fragment, both texture
+// lookups included, and every change of fragment state (uniforms, program, stencil or colour
+// mask) costs about a tenth of a millisecond, so an editor frame of a hundred draws spent most
+// of its time there. The renderer's one call of glBindBufferRange, made just before each draw,
+// is routed through BindDrawUniforms below: it switches to a program holding only the branch
+// the draw's values select (only when the kind of paint changes) and passes the values as
+// constant vertex attributes that reach the fragment stage as flat inputs, which costs a
+// microsecond. The programs share the renderer's vertex positions, texture unit and blending,
+// and compute what the renderer's branch computes.
 #include "NanoVGGL3.h"
 
 #include <glad/gl.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,36 +47,39 @@ enum Program { kStencil, kSolid, kGradient, kImage, kTriangles, kProgramCount };
 
 constexpr const char* kVersion = "#version 150 core\n";
 
+// The draw's values (GLNVGfragUniforms, its two integers as floats) arrive as attributes that
+// no array feeds, so each keeps the value set for the draw, and go on flat, as a uniform would.
 constexpr const char* kVertexShader = R"(
 uniform vec2 viewSize;
 in vec2 vertex;
 in vec2 tcoord;
+in vec4 draw0, draw1, draw2, draw3, draw4, draw5, draw6, draw7, draw8, draw9, draw10;
 out vec2 ftcoord;
 out vec2 fpos;
+flat out vec4 frag0, frag1, frag2, frag3, frag4, frag5, frag6, frag7, frag8, frag9, frag10;
 void main(void) {
     ftcoord = tcoord;
     fpos = vertex;
+    frag0 = draw0; frag1 = draw1; frag2 = draw2; frag3 = draw3; frag4 = draw4; frag5 = draw5;
+    frag6 = draw6; frag7 = draw7; frag8 = draw8; frag9 = draw9; frag10 = draw10;
     gl_Position = vec4(2.0 * vertex.x / viewSize.x - 1.0, 1.0 - 2.0 * vertex.y / viewSize.y, 0, 1);
 }
 )";
 
-// The renderer's uniform block (std140, the layout of GLNVGfragUniforms) and its helpers.
+// The renderer's fragment helpers, on the draw's values.
 constexpr const char* kFragmentShader = R"(
-layout(std140) uniform frag {
-    mat3 scissorMat;
-    mat3 paintMat;
-    vec4 innerCol;
-    vec4 outerCol;
-    vec2 scissorExt;
-    vec2 scissorScale;
-    vec2 extent;
-    float radius;
-    float feather;
-    float strokeMult;
-    float strokeThr;
-    int texType;
-    int type;
-};
+flat in vec4 frag0, frag1, frag2, frag3, frag4, frag5, frag6, frag7, frag8, frag9, frag10;
+#define scissorMat mat3(frag0.xyz, frag1.xyz, frag2.xyz)
+#define paintMat mat3(frag3.xyz, frag4.xyz, frag5.xyz)
+#define innerCol frag6
+#define outerCol frag7
+#define scissorExt frag8.xy
+#define scissorScale frag8.zw
+#define extent frag9.xy
+#define radius frag9.z
+#define feather frag9.w
+#define strokeMult frag10.x
+#define texType int(frag10.z)
 uniform sampler2D tex;
 in vec2 ftcoord;
 in vec2 fpos;
@@ -126,8 +134,16 @@ constexpr std::array<const char*, kProgramCount> kPaintDefines = {
     "#define PAINT_STENCIL 1\n", "#define PAINT_SOLID 1\n", "#define PAINT_GRADIENT 1\n",
     "#define PAINT_IMAGE 1\n", "#define PAINT_TRIANGLES 1\n"};
 
+// GLNVGfragUniforms as eleven attribute vectors, after the renderer's position and texture
+// coordinate (locations 0 and 1).
+constexpr int kDrawVectors = 11;
+constexpr GLuint kFirstDrawAttribute = 2;
+static_assert(sizeof(GLNVGfragUniforms) == kDrawVectors * 4 * sizeof(float),
+              "the renderer's draw values are eleven vectors");
+
 struct PaintProgram {
     GLNVGshader shader{};
+    unsigned activeVectors = 0;  // bit k: the program reads vector k
     bool viewSet = false;
 };
 
@@ -154,20 +170,42 @@ Programs* Find(void* gl) {
     return nullptr;
 }
 
+bool LinkWithDrawAttributes(PaintProgram& program) {
+    const GLuint prog = program.shader.prog;
+    char name[16];
+    for (int k = 0; k < kDrawVectors; ++k) {
+        std::snprintf(name, sizeof(name), "draw%d", k);
+        glBindAttribLocation(prog, kFirstDrawAttribute + static_cast<GLuint>(k), name);
+    }
+    glLinkProgram(prog);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(prog, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE)
+        return false;
+    for (int k = 0; k < kDrawVectors; ++k) {
+        std::snprintf(name, sizeof(name), "draw%d", k);
+        if (glGetAttribLocation(prog, name) >= 0)
+            program.activeVectors |= 1u << k;
+    }
+    return true;
+}
+
 bool CompilePrograms(Programs& p) {
+    GLint attributes = 0;
+    glGetIntegerv(GL_MAX_VERTEX_ATTRIBS, &attributes);
+    if (attributes < static_cast<GLint>(kFirstDrawAttribute) + kDrawVectors)
+        return false;
     const char* options = (p.gl->flags & NVG_ANTIALIAS) ? "#define EDGE_AA 1\n" : "";
     for (int i = 0; i < kProgramCount; ++i) {
         const std::string defines = std::string(options) + kPaintDefines[i];
-        GLNVGshader& s = p.programs[i].shader;
+        PaintProgram& program = p.programs[i];
+        GLNVGshader& s = program.shader;
         if (!glnvg__createShader(&s, "paint", kVersion, defines.c_str(), kVertexShader,
-                                 kFragmentShader))
+                                 kFragmentShader) ||
+            !LinkWithDrawAttributes(program))
             return false;
         s.loc[GLNVG_LOC_VIEWSIZE] = glGetUniformLocation(s.prog, "viewSize");
         s.loc[GLNVG_LOC_TEX] = glGetUniformLocation(s.prog, "tex");
-        s.loc[GLNVG_LOC_FRAG] = static_cast<GLint>(glGetUniformBlockIndex(s.prog, "frag"));
-        if (s.loc[GLNVG_LOC_FRAG] != static_cast<GLint>(GL_INVALID_INDEX))
-            glUniformBlockBinding(s.prog, static_cast<GLuint>(s.loc[GLNVG_LOC_FRAG]),
-                                  GLNVG_FRAG_BINDING);
     }
     return true;
 }
@@ -188,6 +226,12 @@ PaintProgram* ProgramFor(Programs& p, const GLNVGfragUniforms& frag) {
         return nullptr;
     switch (frag.type) {
         case NSVG_SHADER_SIMPLE:
+            // The stencil pass writes no colour and none of these programs discards: the one
+            // in use serves and spares a switch.
+            for (PaintProgram& program : p.programs) {
+                if (program.shader.prog == p.current)
+                    return &program;
+            }
             return &p.programs[kStencil];
         case NSVG_SHADER_FILLGRAD:
             return &p.programs[SameColor(frag.innerCol, frag.outerCol) ? kSolid : kGradient];
@@ -212,21 +256,33 @@ void UseProgram(Programs& p, GLuint program, GLint viewLoc, GLint texLoc, bool& 
     }
 }
 
+void SetDrawValues(const PaintProgram& program, const GLNVGfragUniforms& frag) {
+    float vectors[kDrawVectors * 4];
+    std::memcpy(vectors, &frag, sizeof(vectors));
+    vectors[42] = static_cast<float>(frag.texType);
+    vectors[43] = static_cast<float>(frag.type);
+    for (int k = 0; k < kDrawVectors; ++k) {
+        if (program.activeVectors & (1u << k))
+            glVertexAttrib4fv(kFirstDrawAttribute + static_cast<GLuint>(k), vectors + 4 * k);
+    }
+}
+
 void BindDrawUniforms(GLenum target, GLuint index, GLuint buffer, GLintptr offset,
                       GLsizeiptr size) {
-    glad_glBindBufferRange(target, index, buffer, offset, size);
     Programs* p = tFlushing;
-    if (!p || !p->enabled || buffer != p->gl->fragBuf)
-        return;
-    const auto* frag = reinterpret_cast<const GLNVGfragUniforms*>(p->gl->uniforms + offset);
-    if (PaintProgram* program = ProgramFor(*p, *frag)) {
-        UseProgram(*p, program->shader.prog, program->shader.loc[GLNVG_LOC_VIEWSIZE],
-                   program->shader.loc[GLNVG_LOC_TEX], program->viewSet);
-    } else {
+    if (p && p->enabled && buffer == p->gl->fragBuf) {
+        const auto* frag = reinterpret_cast<const GLNVGfragUniforms*>(p->gl->uniforms + offset);
+        if (PaintProgram* program = ProgramFor(*p, *frag)) {
+            UseProgram(*p, program->shader.prog, program->shader.loc[GLNVG_LOC_VIEWSIZE],
+                       program->shader.loc[GLNVG_LOC_TEX], program->viewSet);
+            SetDrawValues(*program, *frag);
+            return;
+        }
         const GLNVGshader& main = p->gl->shader;
         UseProgram(*p, main.prog, main.loc[GLNVG_LOC_VIEWSIZE], main.loc[GLNVG_LOC_TEX],
                    p->mainViewSet);
     }
+    glad_glBindBufferRange(target, index, buffer, offset, size);
 }
 
 void Flush(void* uptr) {
@@ -284,7 +340,7 @@ NVGcontext* CreateNanoVGContext(int flags) {
     return vg;
 }
 
-void UsePaintPrograms(NVGcontext* vg, bool enable) {
+void UseAttributeProgram(NVGcontext* vg, bool enable) {
     if (!vg)
         return;
     if (Programs* p = Find(nvgInternalParams(vg)->userPtr))

@@ -361,10 +361,9 @@ PixelImage Picture(int w, int h, uint8_t alpha) {
     return p;
 }
 
-// Every kind of paint the per-paint programs take over: solid convex and concave fills (the
-// stencil pass), linear and radial gradients, a picture drawn as an image fill, text, strokes,
-// partial alpha and a clip.
-TEST(NanoVGPaintPrograms, GiveTheSamePixelsAsNanoVGsOwnProgram) {
+// Every kind of paint: solid convex and concave fills (the stencil pass), linear and radial
+// gradients, a picture drawn as an image fill, text, strokes, partial alpha and a clip.
+TEST(NanoVGAttributeProgram, GivesTheSamePixelsAsNanoVGsOwnProgram) {
     const std::string dir = SceneDir();
     ASSERT_TRUE(WritePng(dir + "/paint.png", Picture(40, 30, 200)));
     Surface s(200, 140);
@@ -403,20 +402,20 @@ TEST(NanoVGPaintPrograms, GiveTheSamePixelsAsNanoVGsOwnProgram) {
         g.ClipToRect(Rect(20, 20, 60, 60));
         g.PaintCircle(Color(128, 250, 250, 250), 40, 40, 30);
     };
-    s.G().SetPaintPrograms(false);
+    s.G().SetAttributeProgram(false);
     PixelImage single = s.Frame(scene);
-    s.G().SetPaintPrograms(true);
-    PixelImage specialised = s.Frame(scene);
-    ASSERT_EQ(single.rgba.size(), specialised.rgba.size());
+    s.G().SetAttributeProgram(true);
+    PixelImage attributes = s.Frame(scene);
+    ASSERT_EQ(single.rgba.size(), attributes.rgba.size());
     int worst = 0;
     for (size_t i = 0; i < single.rgba.size(); ++i)
-        worst = std::max(worst, std::abs(int(single.rgba[i]) - int(specialised.rgba[i])));
+        worst = std::max(worst, std::abs(int(single.rgba[i]) - int(attributes.rgba[i])));
     EXPECT_LE(worst, 1);
     // The scene drew what it says: text, the gradient's light top, the clipped circle's edge.
     const uint8_t ground[3] = {20, 24, 30};
-    EXPECT_LT(InkBox(specialised, 100, 100, 190, 130, ground).x0, 190);
-    EXPECT_GT(specialised.At(50, 12)[0], 150);
-    EXPECT_EQ(specialised.At(61, 40)[0], single.At(61, 40)[0]);
+    EXPECT_LT(InkBox(attributes, 100, 100, 190, 130, ground).x0, 190);
+    EXPECT_GT(attributes.At(50, 12)[0], 150);
+    EXPECT_EQ(attributes.At(61, 40)[0], single.At(61, 40)[0]);
 }
 
 TEST(NanoVGBitmapCopy, OpaqueBitmapsCopiedPixelForPixelMatchTheFill) {
