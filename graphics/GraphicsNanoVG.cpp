@@ -23,6 +23,10 @@ namespace {
 constexpr float kPi = 3.1415927f;
 // Polygons with fewer points are filled as they are.
 constexpr size_t kBandMinPoints = 64;
+// Polylines with fewer points are drawn as they are; longer ones lose the points that lie
+// within this many device pixels of the line through the points kept.
+constexpr size_t kSimplifyMinPoints = 64;
+constexpr double kSimplifyTolerance = 0.02;
 
 // Device pixels per band: narrow enough that a band's fan barely folds, wide enough that the
 // extra draws (one fan and one fringe per band) stay few.
@@ -85,6 +89,60 @@ void ClipAtX(const std::vector<float>& in, float u, bool keepRight, std::vector<
             out.push_back(CrossingY(a, b, u));
         }
     }
+}
+
+// Squared distance from p to the segment a-b.
+float SegmentDistanceSquared(const float* p, const float* a, const float* b) {
+    const float dx = b[0] - a[0];
+    const float dy = b[1] - a[1];
+    const float length = dx * dx + dy * dy;
+    float t = length > 0.0f ? ((p[0] - a[0]) * dx + (p[1] - a[1]) * dy) / length : 0.0f;
+    t = std::clamp(t, 0.0f, 1.0f);
+    const float ex = a[0] + t * dx - p[0];
+    const float ey = a[1] + t * dy - p[1];
+    return ex * ex + ey * ey;
+}
+
+// Douglas-Peucker on the polyline `points` (x, y pairs): drops the points that lie within
+// `tolerance` of the line through the points kept, ends kept.
+void SimplifyPolyline(std::vector<float>& points, float tolerance, std::vector<char>& keep,
+                      std::vector<std::pair<size_t, size_t>>& spans) {
+    const size_t n = points.size() / 2;
+    if (n < 3)
+        return;
+    keep.assign(n, 0);
+    keep[0] = keep[n - 1] = 1;
+    spans.clear();
+    spans.emplace_back(0, n - 1);
+    const float limit = tolerance * tolerance;
+    while (!spans.empty()) {
+        const auto [first, last] = spans.back();
+        spans.pop_back();
+        float worst = -1.0f;
+        size_t at = first;
+        for (size_t i = first + 1; i < last; ++i) {
+            const float d =
+                SegmentDistanceSquared(&points[2 * i], &points[2 * first], &points[2 * last]);
+            if (d > worst) {
+                worst = d;
+                at = i;
+            }
+        }
+        if (worst > limit) {
+            keep[at] = 1;
+            spans.emplace_back(first, at);
+            spans.emplace_back(at, last);
+        }
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (keep[i]) {
+            points[2 * kept] = points[2 * i];
+            points[2 * kept + 1] = points[2 * i + 1];
+            ++kept;
+        }
+    }
+    points.resize(2 * kept);
 }
 
 bool SameMatrix(const Matrix& a, const Matrix& b) {
@@ -390,6 +448,7 @@ void GraphicsNanoVG::PathReset() {
     mPolygon.clear();
     mPolygonOnly = true;
     mPolygonClosed = false;
+    mPolygonSimplified = false;
     if (mVG)
         nvgBeginPath(mVG);
 }
@@ -508,6 +567,7 @@ void GraphicsNanoVG::DrawFill(const PaintSource& paint, int rule, float weight, 
     // of a shape with a cut-out, and a single sub-path stays solid (as a hole it would vanish).
     if (rule == kFillEvenOdd && mSubPaths > 1)
         nvgPathWinding(mVG, NVG_HOLE);
+    SimplifyPolygon();
     const bool bands = CanFillInBands();
     mLastFillBands = 1;
     mLastFillAntialiased = antialias;
@@ -584,6 +644,7 @@ void GraphicsNanoVG::StrokePath(const PaintSource& paint, float thickness, const
     nvgMiterLimit(mVG, style.miterLimit);
     nvgStrokeWidth(mVG, thickness);
     nvgStrokePaint(mVG, ToNanoVGPaint(mVG, paint, BlendWeight(blend)));
+    SimplifyPolygon();
     nvgStroke(mVG);
     if (!style.preserve)
         PathReset();
@@ -704,6 +765,25 @@ void GraphicsNanoVG::ChooseCuts(int first, int last, double a, double b, double 
             mCuts.push_back(best);
         previous = best;
     }
+}
+
+// Long polygons of straight lines lose the points that a line through their kept neighbours
+// passes within a fiftieth of a device pixel of (runs along a straight edge, flat stretches of
+// a curve): the outline moves by less than that, a few levels of an antialiased edge, and
+// software GL pays for every triangle.
+void GraphicsNanoVG::SimplifyPolygon() {
+    const Matrix& m = mTransform;
+    if (mPolygonSimplified || !mPolygonOnly || mSubPaths != 1 ||
+        mPolygon.size() < 2 * kSimplifyMinPoints || m.xy != 0.0 || m.yx != 0.0)
+        return;
+    const double scale = std::max(std::fabs(m.xx), std::fabs(m.yy)) * CombinedScale();
+    if (!(scale > 0.0))
+        return;
+    mPolygonSimplified = true;
+    const size_t before = mPolygon.size();
+    SimplifyPolyline(mPolygon, static_cast<float>(kSimplifyTolerance / scale), mKeep, mSpans);
+    if (mPolygon.size() != before)
+        ReplayPolygon();
 }
 
 void GraphicsNanoVG::ReplayPolygon() {

@@ -154,6 +154,7 @@ class GraphicsNanoVG : public Graphics {
     void FillInBands();
     void ChooseCuts(int first, int last, double a, double b, double yScale);
     void ReplayPolygon();
+    void SimplifyPolygon();
     // A fill that keeps its path waits for the next primitive: when that strokes the same path
     // with an opaque line that covers the fill's edge, the fill is drawn without its
     // antialiasing fringe (on software GL the fringe of a long outline is half the fill's cost).
@@ -188,6 +189,9 @@ class GraphicsNanoVG : public Graphics {
     std::vector<float> mPolygon;
     bool mPolygonOnly = false;
     bool mPolygonClosed = false;
+    bool mPolygonSimplified = false;
+    std::vector<char> mKeep;
+    std::vector<std::pair<size_t, size_t>> mSpans;
     std::vector<float> mBandScratch;
     std::vector<float> mBand;
     std::vector<float> mColumnSlope;
