@@ -51,13 +51,6 @@ PixelImage FillAloneThenStroke(Surface& s, const Stroke& stroke) {
     });
 }
 
-int Worst(const PixelImage& a, const PixelImage& b) {
-    int worst = 0;
-    for (size_t i = 0; i < std::min(a.rgba.size(), b.rgba.size()); ++i)
-        worst = std::max(worst, std::abs(int(a.rgba[i]) - int(b.rgba[i])));
-    return worst;
-}
-
 Stroke Line(const Color& color, float thickness) {
     return
         [color, thickness](Graphics& g) { g.StrokePath(color, thickness, LineStyle(), nullptr); };
@@ -73,7 +66,7 @@ TEST(NanoVGOutlinedFill, OpaqueOutlineHidesTheFringeItReplaces) {
             EXPECT_FALSE(antialiased) << scale << " " << thickness;
             PixelImage reference = FillAloneThenStroke(s, Line(kOutline, thickness));
             // The fringe shows through the line's soft edge by a few levels at most.
-            EXPECT_LE(Worst(outlined, reference), 4) << scale << " " << thickness;
+            EXPECT_LE(WorstChannelDifference(outlined, reference), 4) << scale << " " << thickness;
         }
     }
 }
@@ -108,7 +101,7 @@ TEST(NanoVGOutlinedFill, EdgeStaysSoftWhereTheLineCannotCoverIt) {
         bool antialiased = false;
         PixelImage outlined = FillThenStroke(s, stroke, antialiased);
         EXPECT_TRUE(antialiased) << name;
-        EXPECT_LE(Worst(outlined, FillAloneThenStroke(s, stroke)), 1) << name;
+        EXPECT_LE(WorstChannelDifference(outlined, FillAloneThenStroke(s, stroke)), 1) << name;
     }
 }
 

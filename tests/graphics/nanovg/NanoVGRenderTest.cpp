@@ -322,11 +322,7 @@ TEST_F(NanoVGRender, BlitAndImagePatternCopiesGiveTheSamePixels) {
     PixelImage blit = s.Frame(scene);
     s.G().SetFrameCopy(GraphicsNanoVG::FrameCopy::kImagePattern);
     PixelImage pattern = s.Frame(scene);
-    ASSERT_EQ(blit.rgba.size(), pattern.rgba.size());
-    int worst = 0;
-    for (size_t i = 0; i < blit.rgba.size(); ++i)
-        worst = std::max(worst, std::abs(int(blit.rgba[i]) - int(pattern.rgba[i])));
-    EXPECT_LE(worst, 1);
+    EXPECT_LE(WorstChannelDifference(blit, pattern), 1);
     EXPECT_EQ(blit.rgba, s.G().ReadBackingPixels().rgba);
 }
 
@@ -406,11 +402,7 @@ TEST(NanoVGAttributeProgram, GivesTheSamePixelsAsNanoVGsOwnProgram) {
     PixelImage single = s.Frame(scene);
     s.G().SetAttributeProgram(true);
     PixelImage attributes = s.Frame(scene);
-    ASSERT_EQ(single.rgba.size(), attributes.rgba.size());
-    int worst = 0;
-    for (size_t i = 0; i < single.rgba.size(); ++i)
-        worst = std::max(worst, std::abs(int(single.rgba[i]) - int(attributes.rgba[i])));
-    EXPECT_LE(worst, 1);
+    EXPECT_LE(WorstChannelDifference(single, attributes), 1);
     // The scene drew what it says: text, the gradient's light top, the clipped circle's edge.
     const uint8_t ground[3] = {20, 24, 30};
     EXPECT_LT(InkBox(attributes, 100, 100, 190, 130, ground).x0, 190);
@@ -442,10 +434,7 @@ TEST(NanoVGBitmapCopy, OpaqueBitmapsCopiedPixelForPixelMatchTheFill) {
     PixelImage filled = s.Frame(scene);
     s.G().SetBitmapBlit(true);
     PixelImage copied = s.Frame(scene);
-    int worst = 0;
-    for (size_t i = 0; i < filled.rgba.size(); ++i)
-        worst = std::max(worst, std::abs(int(filled.rgba[i]) - int(copied.rgba[i])));
-    EXPECT_LE(worst, 1);
+    EXPECT_LE(WorstChannelDifference(filled, copied), 1);
     // Drawing order holds: the copied picture covers the red circle drawn before it, the blue
     // circle drawn after it covers the picture, and the clip confines the second copy.
     const uint8_t* picture = copied.At(30, 30);

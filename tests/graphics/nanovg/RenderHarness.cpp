@@ -119,6 +119,14 @@ float CoverageSum(const PixelImage& image, int x0, int y0, int x1, int y1, const
     return sum;
 }
 
+int WorstChannelDifference(const PixelImage& a, const PixelImage& b) {
+    EXPECT_EQ(a.rgba.size(), b.rgba.size());
+    int worst = 0;
+    for (size_t i = 0; i < std::min(a.rgba.size(), b.rgba.size()); ++i)
+        worst = std::max(worst, std::abs(int(a.rgba[i]) - int(b.rgba[i])));
+    return worst;
+}
+
 PixelBox InkBox(const PixelImage& image, int x0, int y0, int x1, int y1, const uint8_t ground[3],
                 int threshold) {
     PixelBox box{x1, y1, x0, y0};

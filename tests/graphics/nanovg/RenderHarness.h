@@ -49,6 +49,9 @@ float Coverage(const uint8_t* pixel, const uint8_t ground[3], const uint8_t ink[
 float CoverageSum(const PixelImage& image, int x0, int y0, int x1, int y1, const uint8_t ground[3],
                   const uint8_t ink[3]);
 
+// Largest difference of any channel between two pictures of the same size.
+int WorstChannelDifference(const PixelImage& a, const PixelImage& b);
+
 // Smallest pixel box holding every pixel differing from ground by more than threshold in any
 // channel; empty (w = 0) when there is none.
 struct PixelBox {
