@@ -390,6 +390,7 @@ void GraphicsNanoVG::StartFrame() {
                   GetScreenScale());
     mTransform = Matrix();
     mHasClip = false;
+    mScissor = NVGscissor{{0, 0, 0, 0, 0, 0}, {-1.0f, -1.0f}};
     PathReset();
 }
 
@@ -568,9 +569,13 @@ void GraphicsNanoVG::DrawFill(const PaintSource& paint, int rule, float weight, 
     if (rule == kFillEvenOdd && mSubPaths > 1)
         nvgPathWinding(mVG, NVG_HOLE);
     SimplifyPolygon();
-    const bool bands = CanFillInBands();
     mLastFillBands = 1;
     mLastFillAntialiased = antialias;
+    mLastFillTrapezoids = !antialias && paint.type == kPaintSolid && paint.nStops > 0 &&
+                          FillAreaAsTrapezoids(ToNanoVGColor(paint.stops[0].color, weight));
+    if (mLastFillTrapezoids)
+        return;
+    const bool bands = CanFillInBands();
     if (bands)
         FillInBands();
     nvgFillPaint(mVG, ToNanoVGPaint(mVG, paint, weight));
@@ -579,6 +584,63 @@ void GraphicsNanoVG::DrawFill(const PaintSource& paint, int rule, float weight, 
     nvgShapeAntiAlias(mVG, 1);
     if (bands)
         ReplayPolygon();
+}
+
+// A polygon that leaves a horizontal base line, runs through points of never decreasing (or
+// never increasing) x on one side of it and comes back to it is a row of trapezoids standing on
+// the base (an area under a curve). Without its fringe it is drawn as just those, in one draw
+// and without NanoVG's stencil passes; on software GL each stencil pass changes state at the
+// cost of many small draws.
+bool GraphicsNanoVG::FillAreaAsTrapezoids(const NVGcolor& color) {
+    const size_t n = mPolygon.size() / 2;
+    if (!mPolygonOnly || mSubPaths != 1 || n < 4 || !AttributeProgramInUse(mVG))
+        return false;
+    float xform[6];
+    nvgCurrentTransform(mVG, xform);
+    if (xform[1] != 0.0f || xform[2] != 0.0f)
+        return false;
+    const float base = mPolygon[1];
+    if (mPolygon[2 * n - 1] != base)
+        return false;
+    int direction = 0;  // of x along the polygon
+    int side = 0;       // of the points off the base
+    for (size_t i = 1; i < n; ++i) {
+        const float dx = mPolygon[2 * i] - mPolygon[2 * i - 2];
+        const float dy = mPolygon[2 * i + 1] - base;
+        const int d = (dx > 0.0f) - (dx < 0.0f);
+        const int e = (dy > 0.0f) - (dy < 0.0f);
+        if ((d != 0 && direction != 0 && d != direction) || (e != 0 && side != 0 && e != side))
+            return false;
+        direction = d != 0 ? d : direction;
+        side = e != 0 ? e : side;
+    }
+    const float baseY = xform[3] * base + xform[5];
+    mTriangles.clear();
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const float x0 = xform[0] * mPolygon[2 * i] + xform[4];
+        const float y0 = xform[3] * mPolygon[2 * i + 1] + xform[5];
+        const float x1 = xform[0] * mPolygon[2 * i + 2] + xform[4];
+        const float y1 = xform[3] * mPolygon[2 * i + 3] + xform[5];
+        if (x0 == x1)
+            continue;
+        AddFrontFacingTriangle(x0, y0, x1, y1, x1, baseY);
+        AddFrontFacingTriangle(x0, y0, x1, baseY, x0, baseY);
+    }
+    if (!mTriangles.empty())
+        DrawSolidTriangles(mVG, color, mScissor, mTriangles.data(),
+                           static_cast<int>(mTriangles.size() / 2));
+    return true;
+}
+
+// NanoVG draws with back faces culled; its front faces turn counter-clockwise on the screen.
+void GraphicsNanoVG::AddFrontFacingTriangle(float ax, float ay, float bx, float by, float cx,
+                                            float cy) {
+    if ((bx - ax) * (cy - ay) - (cx - ax) * (by - ay) > 0.0f) {
+        std::swap(bx, cx);
+        std::swap(by, cy);
+    }
+    for (float v : {ax, ay, bx, by, cx, cy})
+        mTriangles.push_back(v);
 }
 
 // An opaque solid line stroked along the fill's outline covers the fill's fringe (half a device
@@ -670,6 +732,21 @@ void GraphicsNanoVG::ClipToRect(const Rect& r) {
     mHasClip = true;
     if (mVG)
         nvgScissor(mVG, r.L, r.T, r.W(), r.H());
+    NoteScissor();
+}
+
+// The scissor as nvgScissor has just set it, for the draws made outside NanoVG's paths.
+void GraphicsNanoVG::NoteScissor() {
+    const float w = std::max(0.0f, mClip.W());
+    const float h = std::max(0.0f, mClip.H());
+    nvgTransformIdentity(mScissor.xform);
+    mScissor.xform[4] = mClip.L + w * 0.5f;
+    mScissor.xform[5] = mClip.T + h * 0.5f;
+    float current[6];
+    nvgCurrentTransform(mVG, current);
+    nvgTransformMultiply(mScissor.xform, current);
+    mScissor.extent[0] = w * 0.5f;
+    mScissor.extent[1] = h * 0.5f;
 }
 
 void GraphicsNanoVG::FillInBands() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Graphics.h"
+#include "nanovg.h"
 
 struct NVGcontext;
 struct NVGLUframebuffer;
@@ -97,6 +98,8 @@ class GraphicsNanoVG : public Graphics {
     int LastFillBands() const { return mLastFillBands; }
     // Whether the last fill drawn had its antialiasing fringe.
     bool LastFillAntialiased() const { return mLastFillAntialiased; }
+    // Whether the last fill was drawn as a row of trapezoids (an area under a curve).
+    bool LastFillTrapezoids() const { return mLastFillTrapezoids; }
 
     // An empty bitmap of width x height device pixels with a framebuffer of its own (layers).
     // Its framebuffer is deleted at the end of the frame after the bitmap goes.
@@ -160,6 +163,9 @@ class GraphicsNanoVG : public Graphics {
     // antialiasing fringe (on software GL the fringe of a long outline is half the fill's cost).
     void DrawPendingFill();
     void DrawFill(const PaintSource& paint, int rule, float weight, bool antialias);
+    bool FillAreaAsTrapezoids(const NVGcolor& color);
+    void AddFrontFacingTriangle(float ax, float ay, float bx, float by, float cx, float cy);
+    void NoteScissor();
     bool StrokeCoversFillEdge(const PaintSource& paint, float thickness, const LineStyle& style,
                               const Blend* blend) const;
 
@@ -199,6 +205,9 @@ class GraphicsNanoVG : public Graphics {
     std::vector<int> mCuts;
     int mLastFillBands = 1;
     bool mLastFillAntialiased = true;
+    bool mLastFillTrapezoids = false;
+    std::vector<float> mTriangles;
+    NVGscissor mScissor{{0, 0, 0, 0, 0, 0}, {-1.0f, -1.0f}};
 
     struct PendingFill {
         bool pending = false;

@@ -150,6 +150,7 @@ struct PaintProgram {
 // What one NanoVG context adds to the renderer: its programs and the routing state of a flush.
 struct Programs {
     GLNVGcontext* gl = nullptr;
+    std::vector<NVGvertex> triangles;  // DrawSolidTriangles' scratch
     std::array<PaintProgram, kProgramCount> programs{};
     bool enabled = true;
     GLuint current = 0;
@@ -215,6 +216,10 @@ void DeletePrograms(Programs& p) {
         glnvg__deleteShader(&program.shader);
 }
 
+// Marks the paint of DrawSolidTriangles (a feather no paint of NanoVG's has): its draw goes to
+// the solid program, which reads no texture.
+constexpr float kSolidTrianglesMark = -1234.5f;
+
 bool SameColor(const NVGcolor& a, const NVGcolor& b) {
     return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
 }
@@ -238,7 +243,7 @@ PaintProgram* ProgramFor(Programs& p, const GLNVGfragUniforms& frag) {
         case NSVG_SHADER_FILLIMG:
             return &p.programs[kImage];
         case NSVG_SHADER_IMG:
-            return &p.programs[kTriangles];
+            return &p.programs[frag.feather == kSolidTrianglesMark ? kSolid : kTriangles];
         default:
             return nullptr;
     }
@@ -345,6 +350,35 @@ void UseAttributeProgram(NVGcontext* vg, bool enable) {
         return;
     if (Programs* p = Find(nvgInternalParams(vg)->userPtr))
         p->enabled = enable;
+}
+
+bool AttributeProgramInUse(NVGcontext* vg) {
+    if (!vg)
+        return false;
+    const Programs* p = Find(nvgInternalParams(vg)->userPtr);
+    return p && p->enabled;
+}
+
+void DrawSolidTriangles(NVGcontext* vg, NVGcolor color, const NVGscissor& scissor, const float* xy,
+                        int points) {
+    NVGparams* params = nvgInternalParams(vg);
+    Programs* p = Find(params->userPtr);
+    if (!p || !p->enabled || points < 3)
+        return;
+    p->triangles.resize(static_cast<size_t>(points));
+    for (int i = 0; i < points; ++i) {
+        // The middle of a stroke's width, fully inside: the solid program's stroke mask is 1.
+        p->triangles[static_cast<size_t>(i)] = NVGvertex{xy[2 * i], xy[2 * i + 1], 0.5f, 1.0f};
+    }
+    NVGpaint paint{};
+    nvgTransformIdentity(paint.xform);
+    paint.feather = kSolidTrianglesMark;
+    paint.innerColor = paint.outerColor = color;
+    NVGscissor clip = scissor;
+    NVGcompositeOperationState over{NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA, NVG_ONE,
+                                    NVG_ONE_MINUS_SRC_ALPHA};
+    params->renderTriangles(params->userPtr, &paint, over, &clip, p->triangles.data(), points,
+                            1.0f);
 }
 
 }  // namespace quendaris

@@ -1,6 +1,6 @@
 #pragma once
 
-struct NVGcontext;
+#include "nanovg.h"
 
 namespace quendaris {
 
@@ -11,5 +11,14 @@ NVGcontext* CreateNanoVGContext(int flags);
 // Draws of `vg` use that program (true, the default) or NanoVG's own (false). Both give the
 // same pixels; the switch is for comparing them.
 void UseAttributeProgram(NVGcontext* vg, bool enable);
+
+// Whether draws of `vg` use the per-paint programs (so DrawSolidTriangles can be used).
+bool AttributeProgramInUse(NVGcontext* vg);
+
+// Triangles (x, y pairs in NanoVG's frame coordinates, three points each) of one solid colour
+// (not premultiplied), without antialiasing, inside the scissor, in drawing order with
+// NanoVG's own calls of the frame. Only while AttributeProgramInUse.
+void DrawSolidTriangles(NVGcontext* vg, NVGcolor color, const NVGscissor& scissor, const float* xy,
+                        int points);
 
 }  // namespace quendaris

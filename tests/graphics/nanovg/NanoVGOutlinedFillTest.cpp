@@ -1,16 +1,23 @@
 // A fill whose outline is stroked next with an opaque line is drawn without its antialiasing
-// fringe: the line covers the fill's edge, so the picture must stay the one with the fringe.
+// fringe (an area under a curve as a row of trapezoids): the line covers the fill's edge, so
+// the picture must stay the one with the fringe.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "RenderHarness.h"
 
 namespace quendaris::test {
 namespace {
+
+struct Point {
+    float x, y;
+};
 
 const Color kArea(150, 0, 130, 180);
 const Color kOutline(255, 0, 200, 255);
@@ -64,6 +71,7 @@ TEST(NanoVGOutlinedFill, OpaqueOutlineHidesTheFringeItReplaces) {
             bool antialiased = true;
             PixelImage outlined = FillThenStroke(s, Line(kOutline, thickness), antialiased);
             EXPECT_FALSE(antialiased) << scale << " " << thickness;
+            EXPECT_TRUE(s.G().LastFillTrapezoids()) << scale << " " << thickness;
             PixelImage reference = FillAloneThenStroke(s, Line(kOutline, thickness));
             // The fringe shows through the line's soft edge by a few levels at most.
             EXPECT_LE(WorstChannelDifference(outlined, reference), 4) << scale << " " << thickness;
@@ -102,6 +110,64 @@ TEST(NanoVGOutlinedFill, EdgeStaysSoftWhereTheLineCannotCoverIt) {
         PixelImage outlined = FillThenStroke(s, stroke, antialiased);
         EXPECT_TRUE(antialiased) << name;
         EXPECT_LE(WorstChannelDifference(outlined, FillAloneThenStroke(s, stroke)), 1) << name;
+    }
+}
+
+// An outlined area under a curve is drawn as trapezoids standing on its base: the pixels the
+// stencilled fill covers, whichever way the curve runs and on whichever side of the base.
+TEST(NanoVGOutlinedFill, TrapezoidsCoverWhatTheStencilledFillCovers) {
+    const std::vector<std::pair<const char*, Matrix>> placements = {
+        {"as drawn", Matrix()},
+        {"mirrored", Matrix(-1, 0, 0, 1, 200, 0)},
+        {"hanging", Matrix(1, 0, 0, -1, 0.5, 100.25)},
+    };
+    for (float scale : {1.0f, 2.0f}) {
+        Surface s(200, 100, scale);
+        ASSERT_TRUE(s.Open()) << s.Error();
+        for (const auto& [name, placement] : placements) {
+            auto scene = [&](Graphics& g) {
+                g.PaintRect(Color(255, 15, 20, 30), Rect(0, 0, 200, 100));
+                g.SetPathTransform(placement);
+                AreaPath(g);
+                FillStyle keep;
+                keep.preserve = true;
+                g.FillPath(kArea, keep, nullptr);
+                g.StrokePath(kOutline, 1.5f, LineStyle(), nullptr);
+            };
+            PixelImage trapezoids = s.Frame(scene);
+            EXPECT_TRUE(s.G().LastFillTrapezoids()) << name;
+            s.G().SetAttributeProgram(false);
+            PixelImage stencilled = s.Frame(scene);
+            s.G().SetAttributeProgram(true);
+            EXPECT_FALSE(s.G().LastFillTrapezoids()) << name;
+            EXPECT_LE(WorstChannelDifference(trapezoids, stencilled), 1) << name << " " << scale;
+        }
+    }
+}
+
+// A polygon that turns back on itself, or crosses its base, is no row of trapezoids.
+TEST(NanoVGOutlinedFill, OtherPolygonsKeepTheStencilledFill) {
+    Surface s(200, 100);
+    ASSERT_TRUE(s.Open()) << s.Error();
+    const std::vector<std::vector<Point>> polygons = {
+        {{10, 90}, {60, 20}, {40, 40}, {120, 30}, {180, 90}},
+        {{10, 50}, {60, 20}, {120, 80}, {180, 50}},
+        {{10, 90}, {60, 20}, {120, 30}, {180, 80}},
+    };
+    for (const auto& polygon : polygons) {
+        s.Frame([&](Graphics& g) {
+            g.PathReset();
+            g.PathMove(polygon[0].x, polygon[0].y);
+            for (size_t i = 1; i < polygon.size(); ++i)
+                g.PathLine(polygon[i].x, polygon[i].y);
+            g.PathCloseFigure();
+            FillStyle keep;
+            keep.preserve = true;
+            g.FillPath(kArea, keep, nullptr);
+            g.StrokePath(kOutline, 2.5f, LineStyle(), nullptr);
+        });
+        EXPECT_FALSE(s.G().LastFillAntialiased());
+        EXPECT_FALSE(s.G().LastFillTrapezoids()) << polygon[1].x;
     }
 }
 
