@@ -86,8 +86,8 @@ class GraphicsNanoVG : public Graphics {
     // small fraction of the cost on software GL; where a cut meets the outline one to three
     // pixels get up to a third more or less ink); off hands every path to NanoVG whole.
     void SetBandedFills(bool enable) { mBandedFills = enable; }
-    // NanoVG draws with a program that suits software GL (same pixels, a fraction of the cost
-    // there); off draws with NanoVG's own. Needs the drawing context.
+    // NanoVG draws with programs that suit software GL, one per kind of paint (same pixels, a
+    // fraction of the cost there); off draws with NanoVG's own. Needs the drawing context.
     void SetAttributeProgram(bool enable);
     FrameCopy GetFrameCopy() const { return mFrameCopy; }
     // GL name of the backing framebuffer (0 when there is none).

@@ -4,11 +4,12 @@
 
 namespace quendaris {
 
-// NanoVG's OpenGL 3 context (flags as nvgCreateGL3 takes them) drawing with a program that
-// suits software GL (see the .cpp); delete it with nvgDeleteGL3. Null without a GL context.
+// NanoVG's OpenGL 3 context (flags as nvgCreateGL3 takes them) drawing with programs that suit
+// software GL, one per kind of paint (see the .cpp); delete it with nvgDeleteGL3. Null without a
+// GL context.
 NVGcontext* CreateNanoVGContext(int flags);
 
-// Draws of `vg` use that program (true, the default) or NanoVG's own (false). Both give the
+// Draws of `vg` use those programs (true, the default) or NanoVG's own (false). Both give the
 // same pixels; the switch is for comparing them.
 void UseAttributeProgram(NVGcontext* vg, bool enable);
 
