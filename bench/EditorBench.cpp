@@ -51,17 +51,25 @@ void Finish(GraphicsEgl& graphics) {
     graphics.RestorePreviousContext();
 }
 
-enum class Frame { kDisplay, kFull, kQuiet };
-
-void RunEditorFrames(benchmark::State& state, Frame frame) {
+// The editor off-screen with a resonant setting, or null (the case skipped) without GL.
+std::unique_ptr<snapshot::EditorSnapshot> OpenEditor(benchmark::State& state) {
     std::unique_ptr<snapshot::EditorSnapshot> editor;
     try {
         editor = std::make_unique<snapshot::EditorSnapshot>();
     } catch (const std::exception& e) {
         state.SkipWithError(e.what());
-        return;
+        return nullptr;
     }
     editor->Set("Resonance", "70");
+    return editor;
+}
+
+enum class Frame { kDisplay, kFull, kQuiet };
+
+void RunEditorFrames(benchmark::State& state, Frame frame) {
+    std::unique_ptr<snapshot::EditorSnapshot> editor = OpenEditor(state);
+    if (!editor)
+        return;
     editor->Process(Chord());
     GraphicsEgl& graphics = editor->Graphics();
     graphics.RedrawAll();
@@ -102,14 +110,9 @@ void BM_EditorQuiet(benchmark::State& state) {
 
 // 800 samples of the chord per tick; only the ticks are timed.
 void BM_EditorPlaying(benchmark::State& state) {
-    std::unique_ptr<snapshot::EditorSnapshot> editor;
-    try {
-        editor = std::make_unique<snapshot::EditorSnapshot>();
-    } catch (const std::exception& e) {
-        state.SkipWithError(e.what());
+    std::unique_ptr<snapshot::EditorSnapshot> editor = OpenEditor(state);
+    if (!editor)
         return;
-    }
-    editor->Set("Resonance", "70");
     const render::AudioBuffer chord = Chord();
     GraphicsEgl& graphics = editor->Graphics();
     graphics.RedrawAll();

@@ -17,6 +17,7 @@
 #include <stb_image_write.h>
 
 #include "../WindowsModuleFile.h"
+#include "MessagePump.h"
 #include "graphics/platform/windows/WglContext.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -80,20 +81,6 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             keys->push_back(UINT(wParam));
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-// Handles messages for ms milliseconds. The clock is read after every message: when a
-// frame takes longer than a tick, the display timer is always due and the queue never empties.
-void Pump(DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (GetTickCount() - start < ms && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (GetTickCount() - start < ms);
 }
 
 // Reads each frame the module presents, just before its buffer swap: the module's call to

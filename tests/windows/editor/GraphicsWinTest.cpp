@@ -22,9 +22,12 @@
 #include "graphics/platform/windows/GraphicsWin.h"
 #include "graphics/platform/windows/WindowClass.h"
 #include "graphics/platform/windows/WindowRules.h"
+#include "MessagePump.h"
 
 namespace quendaris {
 namespace {
+
+using test::Pump;
 
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
@@ -125,20 +128,6 @@ struct HostWindow {
     ~HostWindow() { DestroyWindow(window); }
     HWND window;
 };
-
-// Handles messages for ms milliseconds. The clock is read after every message: when a
-// frame takes longer than a tick, the display timer is always due and the queue never empties.
-void Pump(DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (GetTickCount() - start < ms && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (GetTickCount() - start < ms);
-}
 
 LPARAM At(float x, float y) {
     return MAKELPARAM(int(x), int(y));
