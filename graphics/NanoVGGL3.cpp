@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -147,10 +149,22 @@ struct PaintProgram {
     bool viewSet = false;
 };
 
+// Where a draw may touch the target, in device pixels (half-open), and what it needs of the GL
+// state: the draws of one key run without a change of fragment state between them.
+struct Placed {
+    int x0, y0, x1, y1;
+    int kind;
+    int image;
+    GLNVGblend blend;
+    GLNVGcall call;
+};
+
 // What one NanoVG context adds to the renderer: its programs and the routing state of a flush.
 struct Programs {
     GLNVGcontext* gl = nullptr;
     std::vector<NVGvertex> triangles;  // DrawSolidTriangles' scratch
+    std::vector<Placed> placed;        // a flush's draws in their new order
+    float pixelRatio = 1.0f;
     std::array<PaintProgram, kProgramCount> programs{};
     bool enabled = true;
     GLuint current = 0;
@@ -224,29 +238,39 @@ bool SameColor(const NVGcolor& a, const NVGcolor& b) {
     return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
 }
 
-// The program for a draw with these uniforms, or null for the renderer's own.
-PaintProgram* ProgramFor(Programs& p, const GLNVGfragUniforms& frag) {
+// The kind of program a draw with these uniforms needs; kProgramCount is the renderer's own.
+int KindOf(const GLNVGfragUniforms& frag) {
     // Stencil strokes discard fragments below a threshold; only the renderer's program does.
     if (frag.strokeThr > -1.0f)
-        return nullptr;
+        return kProgramCount;
     switch (frag.type) {
         case NSVG_SHADER_SIMPLE:
-            // The stencil pass writes no colour and none of these programs discards: the one
-            // in use serves and spares a switch.
-            for (PaintProgram& program : p.programs) {
-                if (program.shader.prog == p.current)
-                    return &program;
-            }
-            return &p.programs[kStencil];
+            return kStencil;
         case NSVG_SHADER_FILLGRAD:
-            return &p.programs[SameColor(frag.innerCol, frag.outerCol) ? kSolid : kGradient];
+            return SameColor(frag.innerCol, frag.outerCol) ? kSolid : kGradient;
         case NSVG_SHADER_FILLIMG:
-            return &p.programs[kImage];
+            return kImage;
         case NSVG_SHADER_IMG:
-            return &p.programs[frag.feather == kSolidTrianglesMark ? kSolid : kTriangles];
+            return frag.feather == kSolidTrianglesMark ? kSolid : kTriangles;
         default:
-            return nullptr;
+            return kProgramCount;
     }
+}
+
+// The program for a draw with these uniforms, or null for the renderer's own.
+PaintProgram* ProgramFor(Programs& p, const GLNVGfragUniforms& frag) {
+    const int kind = KindOf(frag);
+    if (kind == kProgramCount)
+        return nullptr;
+    if (kind == kStencil) {
+        // The stencil pass writes no colour and none of these programs discards: the one in use
+        // serves and spares a switch.
+        for (PaintProgram& program : p.programs) {
+            if (program.shader.prog == p.current)
+                return &program;
+        }
+    }
+    return &p.programs[kind];
 }
 
 void UseProgram(Programs& p, GLuint program, GLint viewLoc, GLint texLoc, bool& viewSet) {
@@ -290,8 +314,104 @@ void BindDrawUniforms(GLenum target, GLuint index, GLuint buffer, GLintptr offse
     glad_glBindBufferRange(target, index, buffer, offset, size);
 }
 
+// The paint a call's colour pass uses: a fill's stencil pass comes first.
+const GLNVGfragUniforms& PaintOf(const GLNVGcontext& gl, const GLNVGcall& call) {
+    const int offset =
+        call.uniformOffset + ((call.type == GLNVG_FILL ||
+                               (call.type == GLNVG_STROKE && (gl.flags & NVG_STENCIL_STROKES)))
+                                  ? gl.fragSize
+                                  : 0);
+    return *reinterpret_cast<const GLNVGfragUniforms*>(gl.uniforms + offset);
+}
+
+struct Extent {
+    float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+    void Add(const NVGvertex* v, int count) {
+        for (int i = 0; i < count; ++i) {
+            x0 = std::min(x0, v[i].x);
+            x1 = std::max(x1, v[i].x);
+            y0 = std::min(y0, v[i].y);
+            y1 = std::max(y1, v[i].y);
+        }
+    }
+};
+
+// Every vertex a call draws, fill fans, fringes and cover quads alike.
+Extent ExtentOf(const GLNVGcontext& gl, const GLNVGcall& call) {
+    Extent e;
+    for (int i = 0; i < call.pathCount; ++i) {
+        const GLNVGpath& path = gl.paths[call.pathOffset + i];
+        if (call.type != GLNVG_STROKE)
+            e.Add(gl.verts + path.fillOffset, path.fillCount);
+        e.Add(gl.verts + path.strokeOffset, path.strokeCount);
+    }
+    e.Add(gl.verts + call.triangleOffset, call.triangleCount);
+    return e;
+}
+
+Placed Place(const Programs& p, const GLNVGcall& call) {
+    const Extent e = ExtentOf(*p.gl, call);
+    // A pixel of margin on every side: rasterisation and antialiasing never reach further.
+    const float r = p.pixelRatio;
+    Placed placed{static_cast<int>(std::floor(e.x0 * r)) - 1,
+                  static_cast<int>(std::floor(e.y0 * r)) - 1,
+                  static_cast<int>(std::ceil(e.x1 * r)) + 1,
+                  static_cast<int>(std::ceil(e.y1 * r)) + 1,
+                  KindOf(PaintOf(*p.gl, call)),
+                  call.image,
+                  call.blendFunc,
+                  call};
+    if (placed.kind == kTriangles || placed.kind == kImage || placed.kind == kProgramCount)
+        return placed;
+    placed.image = 0;  // solid and gradient paints read no texture
+    return placed;
+}
+
+bool Overlap(const Placed& a, const Placed& b) {
+    return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+
+bool SameState(const Placed& a, const Placed& b) {
+    return a.kind == b.kind && a.image == b.image && a.blend.srcRGB == b.blend.srcRGB &&
+           a.blend.dstRGB == b.blend.dstRGB && a.blend.srcAlpha == b.blend.srcAlpha &&
+           a.blend.dstAlpha == b.blend.dstAlpha;
+}
+
+// Moves each draw back to just after the latest draw of the same state, as long as it passes
+// only draws it does not overlap. Draws that share pixels keep their order, so the picture is
+// the same; a frame of many controls then changes program once per kind of paint instead of
+// several times per control.
+void GroupDrawsByState(Programs& p) {
+    GLNVGcontext& gl = *p.gl;
+    p.placed.clear();
+    p.placed.reserve(static_cast<size_t>(gl.ncalls));
+    for (int i = 0; i < gl.ncalls; ++i) {
+        const Placed next = Place(p, gl.calls[i]);
+        size_t at = p.placed.size();
+        for (size_t k = p.placed.size(); k-- > 0;) {
+            if (SameState(p.placed[k], next)) {
+                at = k + 1;
+                break;
+            }
+            if (Overlap(p.placed[k], next))
+                break;
+        }
+        p.placed.insert(p.placed.begin() + static_cast<std::ptrdiff_t>(at), next);
+    }
+    for (int i = 0; i < gl.ncalls; ++i)
+        gl.calls[i] = p.placed[static_cast<size_t>(i)].call;
+}
+
+void Viewport(void* uptr, float width, float height, float devicePixelRatio) {
+    if (Programs* p = Find(uptr))
+        p->pixelRatio = devicePixelRatio > 0.0f ? devicePixelRatio : 1.0f;
+    glnvg__renderViewport(uptr, width, height, devicePixelRatio);
+}
+
 void Flush(void* uptr) {
     Programs* p = Find(uptr);
+    if (p && p->enabled)
+        GroupDrawsByState(*p);
     if (p) {
         // The renderer starts each flush in its own program with the view size set.
         p->current = p->gl->shader.prog;
@@ -340,6 +460,7 @@ NVGcontext* CreateNanoVGContext(int flags) {
         std::lock_guard<std::mutex> guard(gContextsLock);
         gContexts.push_back(std::move(programs));
     }
+    params->renderViewport = Viewport;
     params->renderFlush = Flush;
     params->renderDelete = Delete;
     return vg;

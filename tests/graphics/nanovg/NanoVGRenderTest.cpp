@@ -410,6 +410,48 @@ TEST(NanoVGAttributeProgram, GivesTheSamePixelsAsNanoVGsOwnProgram) {
     EXPECT_EQ(attributes.At(61, 40)[0], single.At(61, 40)[0]);
 }
 
+// Rows of knob-like controls, each a gradient disc under a translucent pointer, a label that
+// overlaps the disc and a tick that touches its edge, with neighbours whose edges just meet. The
+// draws of one kind of paint are regrouped across controls; wherever two draws share a pixel their
+// order must hold.
+TEST(NanoVGAttributeProgram, RegroupedDrawsKeepTheOrderWhereverTheyOverlap) {
+    const auto& font = RobotoBytes();
+    for (float scale : {1.0f, 2.0f}) {
+        Surface s(160, 100, scale);
+        ASSERT_TRUE(s.Open()) << s.Error();
+        ASSERT_TRUE(s.G().LoadFontFromMemory("Roboto-Regular", font.data(), int(font.size())));
+        auto scene = [&](Graphics& g) {
+            g.PaintRect(Color(255, 30, 32, 36), Rect(0, 0, 160, 100));
+            for (int row = 0; row < 2; ++row) {
+                for (int col = 0; col < 4; ++col) {
+                    // Discs 36 wide, 36.5 apart: only their fringes meet.
+                    const float cx = 20.0f + 36.5f * col, cy = 24.0f + 48.0f * row;
+                    g.PathReset();
+                    g.PathCircleShape(cx, cy, 18.0f);
+                    g.FillPath(PaintSource::LinearGradient(cx, cy - 18, cx, cy + 18,
+                                                           Color(230, 200, 90, 60),
+                                                           Color(230, 40, 60, 160)),
+                               FillStyle(), nullptr);
+                    // A tick that only the disc's antialiased edge reaches.
+                    g.PaintRect(Color(120, 90, 220, 120),
+                                Rect(cx - 2, cy - 23, cx + 2, cy - 17.8f));
+                    g.StrokeLine(Color(160, 250, 250, 250), cx, cy, cx + 10.0f, cy - 12.0f, nullptr,
+                                 3.0f);
+                    g.RenderText(TextStyle(12.0f, Color(200, 240, 230, 120), "Roboto-Regular"),
+                                 ("K" + std::to_string(col)).c_str(),
+                                 Rect(cx - 18, cy + 8, cx + 18, cy + 24));
+                }
+            }
+        };
+        s.G().SetAttributeProgram(false);
+        PixelImage inOrder = s.Frame(scene);
+        s.G().SetAttributeProgram(true);
+        PixelImage regrouped = s.Frame(scene);
+        WritePng(SceneDir() + "/regrouped-x" + std::to_string(int(scale)) + ".png", regrouped);
+        EXPECT_LE(WorstChannelDifference(inOrder, regrouped), 1) << "scale " << scale;
+    }
+}
+
 TEST(NanoVGBitmapCopy, OpaqueBitmapsCopiedPixelForPixelMatchTheFill) {
     const std::string dir = SceneDir();
     ASSERT_TRUE(WritePng(dir + "/opaque.png", Picture(64, 48, 255)));
