@@ -10,7 +10,8 @@
 // the draw's values select (only when the kind of paint changes) and passes the values as
 // constant vertex attributes that reach the fragment stage as flat inputs, which costs a
 // microsecond. The programs share the renderer's vertex positions, texture unit and blending,
-// and compute what the renderer's branch computes.
+// and compute what the renderer's branch computes. Before a flush, the draws are regrouped so
+// that draws of one state run together wherever that leaves the picture unchanged.
 #include "NanoVGGL3.h"
 
 #include <glad/gl.h>
@@ -50,41 +51,49 @@ enum Program { kStencil, kSolid, kGradient, kImage, kTriangles, kProgramCount };
 constexpr const char* kVersion = "#version 150 core\n";
 
 // The draw's values (GLNVGfragUniforms, its two integers as floats) arrive as attributes that
-// no array feeds, so each keeps the value set for the draw, and go on flat, as a uniform would.
+// no array feeds, so each keeps the value set for the draw. The scissor and paint transforms are
+// affine, so they are applied per vertex and interpolated; the rest goes on flat, as a uniform
+// would. Software GL sets up every fragment input of every triangle, so fewer inputs make each
+// triangle cheaper.
 constexpr const char* kVertexShader = R"(
 uniform vec2 viewSize;
 in vec2 vertex;
 in vec2 tcoord;
 in vec4 draw0, draw1, draw2, draw3, draw4, draw5, draw6, draw7, draw8, draw9, draw10;
 out vec2 ftcoord;
-out vec2 fpos;
-flat out vec4 frag0, frag1, frag2, frag3, frag4, frag5, frag6, frag7, frag8, frag9, frag10;
+out vec2 fscissor;
+out vec2 fpaint;
+flat out vec4 innerCol, outerCol, scissorBox, paintShape;
+flat out vec2 strokeInfo;
 void main(void) {
+    vec3 p = vec3(vertex, 1.0);
     ftcoord = tcoord;
-    fpos = vertex;
-    frag0 = draw0; frag1 = draw1; frag2 = draw2; frag3 = draw3; frag4 = draw4; frag5 = draw5;
-    frag6 = draw6; frag7 = draw7; frag8 = draw8; frag9 = draw9; frag10 = draw10;
+    fscissor = (mat3(draw0.xyz, draw1.xyz, draw2.xyz) * p).xy;
+    fpaint = (mat3(draw3.xyz, draw4.xyz, draw5.xyz) * p).xy;
+    innerCol = draw6;
+    outerCol = draw7;
+    scissorBox = draw8;
+    paintShape = draw9;
+    strokeInfo = draw10.xz;
     gl_Position = vec4(2.0 * vertex.x / viewSize.x - 1.0, 1.0 - 2.0 * vertex.y / viewSize.y, 0, 1);
 }
 )";
 
 // The renderer's fragment helpers, on the draw's values.
 constexpr const char* kFragmentShader = R"(
-flat in vec4 frag0, frag1, frag2, frag3, frag4, frag5, frag6, frag7, frag8, frag9, frag10;
-#define scissorMat mat3(frag0.xyz, frag1.xyz, frag2.xyz)
-#define paintMat mat3(frag3.xyz, frag4.xyz, frag5.xyz)
-#define innerCol frag6
-#define outerCol frag7
-#define scissorExt frag8.xy
-#define scissorScale frag8.zw
-#define extent frag9.xy
-#define radius frag9.z
-#define feather frag9.w
-#define strokeMult frag10.x
-#define texType int(frag10.z)
+flat in vec4 innerCol, outerCol, scissorBox, paintShape;
+flat in vec2 strokeInfo;
+#define scissorExt scissorBox.xy
+#define scissorScale scissorBox.zw
+#define extent paintShape.xy
+#define radius paintShape.z
+#define feather paintShape.w
+#define strokeMult strokeInfo.x
+#define texType int(strokeInfo.y)
 uniform sampler2D tex;
 in vec2 ftcoord;
-in vec2 fpos;
+in vec2 fscissor;
+in vec2 fpaint;
 out vec4 outColor;
 
 float sdroundrect(vec2 pt, vec2 ext, float rad) {
@@ -93,8 +102,8 @@ float sdroundrect(vec2 pt, vec2 ext, float rad) {
     return min(max(d.x, d.y), 0.0) + length(max(d, 0.0)) - rad;
 }
 
-float scissorMask(vec2 p) {
-    vec2 sc = (abs((scissorMat * vec3(p, 1.0)).xy) - scissorExt);
+float scissorMask() {
+    vec2 sc = (abs(fscissor) - scissorExt);
     sc = vec2(0.5, 0.5) - sc * scissorScale;
     return clamp(sc.x, 0.0, 1.0) * clamp(sc.y, 0.0, 1.0);
 }
@@ -118,16 +127,14 @@ void main(void) {
 #if defined(PAINT_STENCIL)
     outColor = vec4(1, 1, 1, 1);
 #elif defined(PAINT_SOLID)
-    outColor = innerCol * (strokeMask() * scissorMask(fpos));
+    outColor = innerCol * (strokeMask() * scissorMask());
 #elif defined(PAINT_GRADIENT)
-    vec2 pt = (paintMat * vec3(fpos, 1.0)).xy;
-    float d = clamp((sdroundrect(pt, extent, radius) + feather * 0.5) / feather, 0.0, 1.0);
-    outColor = mix(innerCol, outerCol, d) * (strokeMask() * scissorMask(fpos));
+    float d = clamp((sdroundrect(fpaint, extent, radius) + feather * 0.5) / feather, 0.0, 1.0);
+    outColor = mix(innerCol, outerCol, d) * (strokeMask() * scissorMask());
 #elif defined(PAINT_IMAGE)
-    vec2 pt = (paintMat * vec3(fpos, 1.0)).xy / extent;
-    outColor = texel(pt) * innerCol * (strokeMask() * scissorMask(fpos));
+    outColor = texel(fpaint / extent) * innerCol * (strokeMask() * scissorMask());
 #elif defined(PAINT_TRIANGLES)
-    outColor = texel(ftcoord) * scissorMask(fpos) * innerCol;
+    outColor = texel(ftcoord) * scissorMask() * innerCol;
 #endif
 }
 )";
@@ -157,6 +164,8 @@ struct Placed {
     int image;
     GLNVGblend blend;
     GLNVGcall call;
+    int waitingFor = 0;  // earlier draws it overlaps that are not yet drawn
+    bool drawn = false;
 };
 
 // What one NanoVG context adds to the renderer: its programs and the routing state of a flush.
@@ -377,29 +386,45 @@ bool SameState(const Placed& a, const Placed& b) {
            a.blend.dstAlpha == b.blend.dstAlpha;
 }
 
-// Moves each draw back to just after the latest draw of the same state, as long as it passes
-// only draws it does not overlap. Draws that share pixels keep their order, so the picture is
-// the same; a frame of many controls then changes program once per kind of paint instead of
-// several times per control.
+// Beyond this many draws in a flush, finding the overlaps would cost more than it saves.
+constexpr int kMostRegroupedDraws = 1024;
+
+// Reorders a flush's draws so that draws of one state run together: a draw may go before any
+// draw it shares no pixels with, and keeps its place after every earlier draw it overlaps, so
+// the picture is the same. It draws every ready draw of the state in use (earliest first), and
+// when none is left, changes to the state of the earliest ready draw. A frame of many
+// controls then changes program a few times per kind of paint instead of several times per
+// control.
 void GroupDrawsByState(Programs& p) {
     GLNVGcontext& gl = *p.gl;
-    p.placed.clear();
-    p.placed.reserve(static_cast<size_t>(gl.ncalls));
-    for (int i = 0; i < gl.ncalls; ++i) {
-        const Placed next = Place(p, gl.calls[i]);
-        size_t at = p.placed.size();
-        for (size_t k = p.placed.size(); k-- > 0;) {
-            if (SameState(p.placed[k], next)) {
-                at = k + 1;
-                break;
-            }
-            if (Overlap(p.placed[k], next))
-                break;
-        }
-        p.placed.insert(p.placed.begin() + static_cast<std::ptrdiff_t>(at), next);
+    if (gl.ncalls < 3 || gl.ncalls > kMostRegroupedDraws)
+        return;
+    std::vector<Placed>& placed = p.placed;
+    const size_t n = static_cast<size_t>(gl.ncalls);
+    placed.clear();
+    for (size_t i = 0; i < n; ++i) {
+        placed.push_back(Place(p, gl.calls[i]));
+        for (size_t k = 0; k < i; ++k)
+            placed[i].waitingFor += Overlap(placed[k], placed[i]) ? 1 : 0;
     }
-    for (int i = 0; i < gl.ncalls; ++i)
-        gl.calls[i] = p.placed[static_cast<size_t>(i)].call;
+    size_t state = 0;
+    for (size_t drawn = 0; drawn < n; ++drawn) {
+        size_t next = n;
+        for (size_t i = 0; i < n && next == n; ++i) {
+            if (!placed[i].drawn && placed[i].waitingFor == 0 &&
+                SameState(placed[i], placed[state]))
+                next = i;
+        }
+        for (size_t i = 0; i < n && next == n; ++i) {
+            if (!placed[i].drawn && placed[i].waitingFor == 0)
+                next = i;
+        }
+        placed[next].drawn = true;
+        for (size_t j = next + 1; j < n; ++j)
+            placed[j].waitingFor -= Overlap(placed[next], placed[j]) ? 1 : 0;
+        gl.calls[drawn] = placed[next].call;
+        state = next;
+    }
 }
 
 void Viewport(void* uptr, float width, float height, float devicePixelRatio) {
