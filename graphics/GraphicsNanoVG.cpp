@@ -615,12 +615,15 @@ bool GraphicsNanoVG::FillAreaAsTrapezoids(const NVGcolor& color) {
         side = e != 0 ? e : side;
     }
     const float baseY = xform[3] * base + xform[5];
+    mArea.clear();
+    for (size_t i = 0; i < n; ++i) {
+        mArea.push_back(xform[0] * mPolygon[2 * i] + xform[4]);
+        mArea.push_back(xform[3] * mPolygon[2 * i + 1] + xform[5]);
+    }
+    MergePointsBetweenPixelCentres(GetScreenScale());
     mTriangles.clear();
-    for (size_t i = 0; i + 1 < n; ++i) {
-        const float x0 = xform[0] * mPolygon[2 * i] + xform[4];
-        const float y0 = xform[3] * mPolygon[2 * i + 1] + xform[5];
-        const float x1 = xform[0] * mPolygon[2 * i + 2] + xform[4];
-        const float y1 = xform[3] * mPolygon[2 * i + 3] + xform[5];
+    for (size_t i = 0; i + 3 < mArea.size(); i += 2) {
+        const float x0 = mArea[i], y0 = mArea[i + 1], x1 = mArea[i + 2], y1 = mArea[i + 3];
         if (x0 == x1)
             continue;
         AddFrontFacingTriangle(x0, y0, x1, y1, x1, baseY);
@@ -630,6 +633,55 @@ bool GraphicsNanoVG::FillAreaAsTrapezoids(const NVGcolor& color) {
         DrawSolidTriangles(mVG, color, mScissor, mTriangles.data(),
                            static_cast<int>(mTriangles.size() / 2));
     return true;
+}
+
+// A fill without antialiasing covers a pixel when its centre is inside, so of the area's top
+// edge only its heights at the pixel columns' centres count. Where two or more points fall
+// between the same two neighbouring centres (a spectrum has several bins to a pixel at its top
+// end), the edge between those centres is replaced by the straight line through its heights at
+// them: the same pixels with far fewer, wider trapezoids. The base's two end points stay.
+void GraphicsNanoVG::MergePointsBetweenPixelCentres(float pixelsPerUnit) {
+    const size_t n = mArea.size() / 2;
+    auto x = [this](size_t i) { return mArea[2 * i]; };
+    auto y = [this](size_t i) { return mArea[2 * i + 1]; };
+    // Points of one gap share the index of the pixel centre at or before them.
+    auto gap = [&](size_t i) { return std::floor(x(i) * pixelsPerUnit - 0.5f); };
+    // The edge's height where the segment from point i to point j crosses the pixel centre of
+    // gap column g.
+    auto heightAt = [&](size_t i, size_t j, float column) {
+        const float cx = (column + 0.5f) / pixelsPerUnit;
+        const float t = (cx - x(i)) / (x(j) - x(i));
+        return std::pair<float, float>(cx, y(i) + t * (y(j) - y(i)));
+    };
+    mMerged.clear();
+    mMerged.push_back(x(0));
+    mMerged.push_back(y(0));
+    size_t i = 1;
+    while (i + 1 < n) {
+        size_t last = i;
+        while (last + 2 < n && gap(last + 1) == gap(i))
+            ++last;
+        const bool alone = last == i || gap(i - 1) == gap(i) || gap(last + 1) == gap(i);
+        if (alone) {
+            for (size_t k = i; k <= last; ++k) {
+                mMerged.push_back(x(k));
+                mMerged.push_back(y(k));
+            }
+        } else {
+            const float g = gap(i);
+            const bool rising = x(i) > x(i - 1);
+            const auto entry = heightAt(i - 1, i, rising ? g : g + 1.0f);
+            const auto exit = heightAt(last, last + 1, rising ? g + 1.0f : g);
+            for (const auto& point : {entry, exit}) {
+                mMerged.push_back(point.first);
+                mMerged.push_back(point.second);
+            }
+        }
+        i = last + 1;
+    }
+    mMerged.push_back(x(n - 1));
+    mMerged.push_back(y(n - 1));
+    mArea.swap(mMerged);
 }
 
 // NanoVG draws with back faces culled; its front faces turn counter-clockwise on the screen.

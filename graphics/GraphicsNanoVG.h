@@ -100,6 +100,8 @@ class GraphicsNanoVG : public Graphics {
     bool LastFillAntialiased() const { return mLastFillAntialiased; }
     // Whether the last fill was drawn as a row of trapezoids (an area under a curve).
     bool LastFillTrapezoids() const { return mLastFillTrapezoids; }
+    // How many trapezoids the last fill drawn as trapezoids took.
+    size_t LastTrapezoidCount() const { return mTriangles.size() / 12; }
 
     // An empty bitmap of width x height device pixels with a framebuffer of its own (layers).
     // Its framebuffer is deleted at the end of the frame after the bitmap goes.
@@ -165,6 +167,7 @@ class GraphicsNanoVG : public Graphics {
     void DrawFill(const PaintSource& paint, int rule, float weight, bool antialias);
     bool FillAreaAsTrapezoids(const NVGcolor& color);
     void AddFrontFacingTriangle(float ax, float ay, float bx, float by, float cx, float cy);
+    void MergePointsBetweenPixelCentres(float pixelsPerUnit);
     void NoteScissor();
     bool StrokeCoversFillEdge(const PaintSource& paint, float thickness, const LineStyle& style,
                               const Blend* blend) const;
@@ -207,6 +210,8 @@ class GraphicsNanoVG : public Graphics {
     bool mLastFillAntialiased = true;
     bool mLastFillTrapezoids = false;
     std::vector<float> mTriangles;
+    std::vector<float> mArea;    // FillAreaAsTrapezoids' polygon in frame coordinates
+    std::vector<float> mMerged;  // and its scratch
     NVGscissor mScissor{{0, 0, 0, 0, 0, 0}, {-1.0f, -1.0f}};
 
     struct PendingFill {

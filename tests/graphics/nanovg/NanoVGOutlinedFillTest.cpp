@@ -145,6 +145,54 @@ TEST(NanoVGOutlinedFill, TrapezoidsCoverWhatTheStencilledFillCovers) {
     }
 }
 
+// A spectrum's area: a thousand bins on a logarithmic axis, a few to a pixel at the right end,
+// jagged from bin to bin.
+void DenseAreaPath(Graphics& g) {
+    g.PathReset();
+    g.PathMove(10, 90);
+    for (int i = 1; i <= 1000; ++i) {
+        const float x = 10.0f + 180.0f * std::log(float(i)) / std::log(1000.0f);
+        const float jag = float((i * 7919) % 23) - 11.0f;
+        g.PathLine(x, 45.0f - 25.0f * std::sin(x * 0.05f) + jag);
+    }
+    g.PathLine(190, 90);
+    g.PathCloseFigure();
+}
+
+// Where several points share a pixel column, the row of trapezoids takes about one per column
+// and still covers what the stencilled fill covers.
+TEST(NanoVGOutlinedFill, DenseAreaTakesAboutATrapezoidPerPixelColumn) {
+    const std::vector<std::pair<const char*, Matrix>> placements = {
+        {"as drawn", Matrix()},
+        {"mirrored", Matrix(-1, 0, 0, 1, 200, 0)},
+        {"hanging", Matrix(1, 0, 0, -1, 0.5, 100.25)},
+    };
+    for (float scale : {1.0f, 2.0f}) {
+        Surface s(200, 100, scale);
+        ASSERT_TRUE(s.Open()) << s.Error();
+        for (const auto& [name, placement] : placements) {
+            auto scene = [&](Graphics& g) {
+                g.PaintRect(Color(255, 15, 20, 30), Rect(0, 0, 200, 100));
+                g.SetPathTransform(placement);
+                DenseAreaPath(g);
+                FillStyle keep;
+                keep.preserve = true;
+                g.FillPath(kArea, keep, nullptr);
+                g.StrokePath(kOutline, 1.5f, LineStyle(), nullptr);
+            };
+            PixelImage trapezoids = s.Frame(scene);
+            ASSERT_TRUE(s.G().LastFillTrapezoids()) << name;
+            // 180 columns at scale 1, 360 at scale 2, against a thousand points.
+            EXPECT_LE(s.G().LastTrapezoidCount(), size_t(200 * scale)) << name << " " << scale;
+            s.G().SetAttributeProgram(false);
+            PixelImage stencilled = s.Frame(scene);
+            s.G().SetAttributeProgram(true);
+            WritePng(SceneDir() + "/dense-area-" + std::to_string(int(scale)) + ".png", trapezoids);
+            EXPECT_LE(WorstChannelDifference(trapezoids, stencilled), 1) << name << " " << scale;
+        }
+    }
+}
+
 // A polygon that turns back on itself, or crosses its base, is no row of trapezoids.
 TEST(NanoVGOutlinedFill, OtherPolygonsKeepTheStencilledFill) {
     Surface s(200, 100);
