@@ -63,33 +63,31 @@ in vec4 draw0, draw1, draw2, draw3, draw4, draw5, draw6, draw7, draw8, draw9, dr
 out vec2 ftcoord;
 out vec2 fscissor;
 out vec2 fpaint;
-flat out vec4 innerCol, outerCol, scissorBox, paintShape;
-flat out vec2 strokeInfo;
+flat out vec4 innerCol, outerCol, paintShape, scissorStroke;
 void main(void) {
     vec3 p = vec3(vertex, 1.0);
     ftcoord = tcoord;
-    fscissor = (mat3(draw0.xyz, draw1.xyz, draw2.xyz) * p).xy;
+    // In units of the scissor's edge fade, so that its extent and the stroke values share one
+    // input.
+    fscissor = (mat3(draw0.xyz, draw1.xyz, draw2.xyz) * p).xy * draw8.zw;
     fpaint = (mat3(draw3.xyz, draw4.xyz, draw5.xyz) * p).xy;
     innerCol = draw6;
     outerCol = draw7;
-    scissorBox = draw8;
     paintShape = draw9;
-    strokeInfo = draw10.xz;
+    scissorStroke = vec4(draw8.xy * draw8.zw, draw10.xz);
     gl_Position = vec4(2.0 * vertex.x / viewSize.x - 1.0, 1.0 - 2.0 * vertex.y / viewSize.y, 0, 1);
 }
 )";
 
 // The renderer's fragment helpers, on the draw's values.
 constexpr const char* kFragmentShader = R"(
-flat in vec4 innerCol, outerCol, scissorBox, paintShape;
-flat in vec2 strokeInfo;
-#define scissorExt scissorBox.xy
-#define scissorScale scissorBox.zw
+flat in vec4 innerCol, outerCol, paintShape, scissorStroke;
+#define scissorExt scissorStroke.xy
 #define extent paintShape.xy
 #define radius paintShape.z
 #define feather paintShape.w
-#define strokeMult strokeInfo.x
-#define texType int(strokeInfo.y)
+#define strokeMult scissorStroke.z
+#define texType int(scissorStroke.w)
 uniform sampler2D tex;
 in vec2 ftcoord;
 in vec2 fscissor;
@@ -103,8 +101,7 @@ float sdroundrect(vec2 pt, vec2 ext, float rad) {
 }
 
 float scissorMask() {
-    vec2 sc = (abs(fscissor) - scissorExt);
-    sc = vec2(0.5, 0.5) - sc * scissorScale;
+    vec2 sc = vec2(0.5, 0.5) - (abs(fscissor) - scissorExt);
     return clamp(sc.x, 0.0, 1.0) * clamp(sc.y, 0.0, 1.0);
 }
 
