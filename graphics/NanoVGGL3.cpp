@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -332,8 +333,10 @@ const GLNVGfragUniforms& PaintOf(const GLNVGcontext& gl, const GLNVGcall& call) 
 
 struct Extent {
     float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+    bool finite = true;
     void Add(const NVGvertex* v, int count) {
         for (int i = 0; i < count; ++i) {
+            finite = finite && std::isfinite(v[i].x) && std::isfinite(v[i].y);
             x0 = std::min(x0, v[i].x);
             x1 = std::max(x1, v[i].x);
             y0 = std::min(y0, v[i].y);
@@ -355,18 +358,27 @@ Extent ExtentOf(const GLNVGcontext& gl, const GLNVGcall& call) {
     return e;
 }
 
+// A device pixel coordinate, clamped so that far-off vertices convert safely.
+int PixelAt(float v, bool up) {
+    constexpr float kFar = 1 << 24;
+    const float clamped = std::clamp(up ? std::ceil(v) : std::floor(v), -kFar, kFar);
+    return static_cast<int>(clamped);
+}
+
 Placed Place(const Programs& p, const GLNVGcall& call) {
     const Extent e = ExtentOf(*p.gl, call);
-    // A pixel of margin on every side: rasterisation and antialiasing never reach further.
     const float r = p.pixelRatio;
-    Placed placed{static_cast<int>(std::floor(e.x0 * r)) - 1,
-                  static_cast<int>(std::floor(e.y0 * r)) - 1,
-                  static_cast<int>(std::ceil(e.x1 * r)) + 1,
-                  static_cast<int>(std::ceil(e.y1 * r)) + 1,
-                  KindOf(PaintOf(*p.gl, call)),
-                  call.image,
-                  call.blendFunc,
-                  call};
+    Placed placed{INT_MIN,    INT_MIN,        INT_MAX, INT_MAX, KindOf(PaintOf(*p.gl, call)),
+                  call.image, call.blendFunc, call};
+    // A draw without vertices, or with one that is not a number, keeps its place among all
+    // others. Otherwise a pixel of margin on every side: rasterisation and antialiasing never
+    // reach further.
+    if (e.finite && e.x0 <= e.x1 && e.y0 <= e.y1) {
+        placed.x0 = PixelAt(e.x0 * r, false) - 1;
+        placed.y0 = PixelAt(e.y0 * r, false) - 1;
+        placed.x1 = PixelAt(e.x1 * r, true) + 1;
+        placed.y1 = PixelAt(e.y1 * r, true) + 1;
+    }
     if (placed.kind == kTriangles || placed.kind == kImage || placed.kind == kProgramCount)
         return placed;
     placed.image = 0;  // solid and gradient paints read no texture

@@ -442,6 +442,9 @@ TEST(NanoVGAttributeProgram, RegroupedDrawsKeepTheOrderWhereverTheyOverlap) {
                                  Rect(cx - 18, cy + 8, cx + 18, cy + 24));
                 }
             }
+            // Draws far off the surface, or at no number, keep their places safely.
+            g.PaintRect(Color(255, 250, 0, 0), Rect(3e9f, 3e9f, 4e9f, 4e9f));
+            g.StrokeLine(Color(255, 0, 250, 0), std::nanf(""), 10, 50, 60, nullptr, 2.0f);
         };
         s.G().SetAttributeProgram(false);
         PixelImage inOrder = s.Frame(scene);
