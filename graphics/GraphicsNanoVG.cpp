@@ -14,82 +14,16 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <utility>
 
 namespace quendaris {
 namespace {
 
 constexpr float kPi = 3.1415927f;
-// Polygons with fewer points are filled as they are.
-constexpr size_t kBandMinPoints = 64;
 // Polylines with fewer points are drawn as they are; longer ones lose the points that lie
 // within this many device pixels of the line through the points kept.
 constexpr size_t kSimplifyMinPoints = 64;
 constexpr double kSimplifyTolerance = 0.02;
-
-// Device pixels per band: narrow enough that a band's fan barely folds, wide enough that the
-// extra draws (one fan and one fringe per band) stay few.
-constexpr int kBandWidth = 32;
-// Steepest outline (device dy / dx) a cut may cross; a vertical edge counts as kSteep.
-constexpr float kMaxCutSlope = 2.5f;
-constexpr float kSteep = 1e6f;
-
-// The point of polygon p (n points) nearest the middle of its bounds: a fan from there folds
-// least over a band.
-size_t FanStart(const std::vector<float>& p, size_t n) {
-    float left = p[0];
-    float right = p[0];
-    float top = p[1];
-    float bottom = p[1];
-    for (size_t i = 0; i < n; ++i) {
-        left = std::min(left, p[2 * i]);
-        right = std::max(right, p[2 * i]);
-        top = std::min(top, p[2 * i + 1]);
-        bottom = std::max(bottom, p[2 * i + 1]);
-    }
-    const float cx = 0.5f * (left + right);
-    const float cy = 0.5f * (top + bottom);
-    size_t start = 0;
-    float best = std::numeric_limits<float>::max();
-    for (size_t i = 0; i < n; ++i) {
-        const float dx = p[2 * i] - cx;
-        const float dy = p[2 * i + 1] - cy;
-        if (dx * dx + dy * dy < best) {
-            best = dx * dx + dy * dy;
-            start = i;
-        }
-    }
-    return start;
-}
-
-// y where the segment a-b crosses x = u; the same for a-b and b-a, so neighbouring bands meet
-// at bit-identical points.
-float CrossingY(const float* a, const float* b, float u) {
-    if (b[0] < a[0])
-        std::swap(a, b);
-    return a[1] + (b[1] - a[1]) * ((u - a[0]) / (b[0] - a[0]));
-}
-
-// The part of polygon `in` (x, y pairs) on one side of x = u, its winding numbers kept there.
-void ClipAtX(const std::vector<float>& in, float u, bool keepRight, std::vector<float>& out) {
-    out.clear();
-    const size_t n = in.size() / 2;
-    for (size_t i = 0; i < n; ++i) {
-        const float* a = &in[2 * i];
-        const float* b = &in[2 * ((i + 1) % n)];
-        const bool aIn = keepRight ? a[0] >= u : a[0] <= u;
-        const bool bIn = keepRight ? b[0] >= u : b[0] <= u;
-        if (aIn) {
-            out.push_back(a[0]);
-            out.push_back(a[1]);
-        }
-        if (aIn != bIn) {
-            out.push_back(u);
-            out.push_back(CrossingY(a, b, u));
-        }
-    }
-}
 
 // Squared distance from p to the segment a-b.
 float SegmentDistanceSquared(const float* p, const float* a, const float* b) {
@@ -569,21 +503,15 @@ void GraphicsNanoVG::DrawFill(const PaintSource& paint, int rule, float weight, 
     if (rule == kFillEvenOdd && mSubPaths > 1)
         nvgPathWinding(mVG, NVG_HOLE);
     SimplifyPolygon();
-    mLastFillBands = 1;
     mLastFillAntialiased = antialias;
     mLastFillTrapezoids = !antialias && paint.type == kPaintSolid && paint.nStops > 0 &&
                           FillAreaAsTrapezoids(ToNanoVGColor(paint.stops[0].color, weight));
     if (mLastFillTrapezoids)
         return;
-    const bool bands = CanFillInBands();
-    if (bands)
-        FillInBands();
     nvgFillPaint(mVG, ToNanoVGPaint(mVG, paint, weight));
     nvgShapeAntiAlias(mVG, antialias ? 1 : 0);
     nvgFill(mVG);
     nvgShapeAntiAlias(mVG, 1);
-    if (bands)
-        ReplayPolygon();
 }
 
 // A polygon that leaves a horizontal base line, runs through points of never decreasing (or
@@ -709,37 +637,6 @@ bool GraphicsNanoVG::StrokeCoversFillEdge(const PaintSource& paint, float thickn
     return thickness * std::fabs(m.xx) * CombinedScale() >= 1.5;
 }
 
-// NanoVG fills a concave path by counting windings in the stencil buffer with a triangle fan
-// from the path's first point; on a long wiggly polygon (a spectrum area) the fan folds over
-// itself tens of times, and on software GL every folded pixel costs. The same polygon cut at
-// vertical lines into bands, all sub-paths of one fill, gives the same winding numbers with a
-// small fan per band. Only for a single polygon of straight lines under a transform without
-// rotation: the cuts then fall on whole device pixels, where the fringes of two neighbouring
-// bands add up to the fill itself.
-bool GraphicsNanoVG::CanFillInBands() const {
-    const Matrix& m = mTransform;
-    if (!mBandedFills || !mPolygonOnly || mSubPaths != 1 || mPolygon.size() < 2 * kBandMinPoints ||
-        m.xy != 0.0 || m.yx != 0.0 || m.xx == 0.0)
-        return false;
-    const size_t n = mPolygon.size() / 2;
-    float minX = mPolygon[0];
-    float maxX = mPolygon[0];
-    int left = 0;
-    int right = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const float* p0 = &mPolygon[2 * i];
-        const float* p1 = &mPolygon[2 * ((i + 1) % n)];
-        const float* p2 = &mPolygon[2 * ((i + 2) % n)];
-        const float cross = (p1[0] - p0[0]) * (p2[1] - p1[1]) - (p1[1] - p0[1]) * (p2[0] - p1[0]);
-        left += cross > 0.0f;
-        right += cross < 0.0f;
-        minX = std::min(minX, p0[0]);
-        maxX = std::max(maxX, p0[0]);
-    }
-    const double width = std::fabs(m.xx) * CombinedScale() * (maxX - minX);
-    return left > 0 && right > 0 && width > 2.0 * kBandWidth;
-}
-
 void GraphicsNanoVG::StrokePath(const PaintSource& paint, float thickness, const LineStyle& style,
                                 const Blend* blend) {
     if (!mVG)
@@ -799,101 +696,6 @@ void GraphicsNanoVG::NoteScissor() {
     nvgTransformMultiply(mScissor.xform, current);
     mScissor.extent[0] = w * 0.5f;
     mScissor.extent[1] = h * 0.5f;
-}
-
-void GraphicsNanoVG::FillInBands() {
-    const double s = CombinedScale();
-    const double a = mTransform.xx * s;
-    const double b = mTransform.tx * s;
-    float minX = mPolygon[0];
-    float maxX = mPolygon[0];
-    for (size_t i = 0; i < mPolygon.size(); i += 2) {
-        minX = std::min(minX, mPolygon[i]);
-        maxX = std::max(maxX, mPolygon[i]);
-    }
-    const double d0 = a * minX + b;
-    const double d1 = a * maxX + b;
-    const int first = static_cast<int>(std::floor(std::min(d0, d1)));
-    const int last = static_cast<int>(std::ceil(std::max(d0, d1)));
-    ChooseCuts(first, last, a, b, mTransform.yy * s);
-    // Device x >= x is user x >= u when the transform keeps left and right, else x <= u.
-    auto userX = [a, b](int x) { return static_cast<float>((x - b) / a); };
-    const bool keepRight = a > 0.0;
-    nvgBeginPath(mVG);
-    for (size_t band = 0; band <= mCuts.size(); ++band) {
-        const std::vector<float>* piece = &mPolygon;
-        if (band > 0) {
-            ClipAtX(*piece, userX(mCuts[band - 1]), keepRight, mBandScratch);
-            piece = &mBandScratch;
-        }
-        if (band < mCuts.size()) {
-            ClipAtX(*piece, userX(mCuts[band]), !keepRight, mBand);
-            piece = &mBand;
-        }
-        const size_t n = piece->size() / 2;
-        if (n < 3)
-            continue;
-        const std::vector<float>& p = *piece;
-        const size_t start = FanStart(p, n);
-        nvgMoveTo(mVG, p[2 * start], p[2 * start + 1]);
-        for (size_t k = 1; k < n; ++k) {
-            const size_t i = (start + k) % n;
-            nvgLineTo(mVG, p[2 * i], p[2 * i + 1]);
-        }
-        nvgClosePath(mVG);
-    }
-    mLastFillBands = static_cast<int>(mCuts.size()) + 1;
-}
-
-// Where a cut meets the outline, the cut's own fringe covers the pixel column beside it; that
-// matches the single fill only where the outline crosses the cut at a gentle slope (a steep one
-// runs along the column for several pixels). So each cut goes to the column near its place
-// whose steepest edge within a pixel is flattest and which meets the outline exactly twice (one
-// chord through the area); where there is none, the bands either side stay one.
-void GraphicsNanoVG::ChooseCuts(int first, int last, double a, double b, double yScale) {
-    mCuts.clear();
-    mColumnSlope.assign(static_cast<size_t>(last - first + 1), 0.0f);
-    mColumnCrossings.assign(mColumnSlope.size(), 0);
-    const size_t n = mPolygon.size() / 2;
-    for (size_t i = 0; i < n; ++i) {
-        const float* p = &mPolygon[2 * i];
-        const float* q = &mPolygon[2 * ((i + 1) % n)];
-        const double x0 = a * p[0] + b;
-        const double x1 = a * q[0] + b;
-        const double dx = std::fabs(x1 - x0);
-        const double dy = std::fabs((q[1] - p[1]) * yScale);
-        const float slope = dx > 0.0 ? static_cast<float>(dy / dx) : kSteep;
-        const int c0 = std::max(first, static_cast<int>(std::floor(std::min(x0, x1))));
-        const int c1 = std::min(last, static_cast<int>(std::ceil(std::max(x0, x1))));
-        for (int c = c0; c <= c1; ++c) {
-            float& column = mColumnSlope[static_cast<size_t>(c - first)];
-            column = std::max(column, slope);
-        }
-        const int through0 = std::max(first, static_cast<int>(std::ceil(std::min(x0, x1))));
-        const int through1 = std::min(last, static_cast<int>(std::floor(std::max(x0, x1))));
-        for (int c = through0; c <= through1; ++c)
-            ++mColumnCrossings[static_cast<size_t>(c - first)];
-    }
-    for (size_t c = 0; c < mColumnSlope.size(); ++c) {
-        if (mColumnCrossings[c] != 2)
-            mColumnSlope[c] = kSteep;
-    }
-    int previous = first;
-    for (;;) {
-        const int from = previous + kBandWidth / 2;
-        const int to = std::min(previous + kBandWidth * 3 / 2, last - kBandWidth / 2);
-        if (from > to)
-            break;
-        int best = from;
-        for (int c = from; c <= to; ++c) {
-            if (mColumnSlope[static_cast<size_t>(c - first)] <
-                mColumnSlope[static_cast<size_t>(best - first)])
-                best = c;
-        }
-        if (mColumnSlope[static_cast<size_t>(best - first)] <= kMaxCutSlope)
-            mCuts.push_back(best);
-        previous = best;
-    }
 }
 
 // Long polygons of straight lines lose the points that a line through their kept neighbours

@@ -82,10 +82,6 @@ class GraphicsNanoVG : public Graphics {
     // image-pattern fill, a small fraction of its cost on software GL); off draws every bitmap
     // as a NanoVG fill.
     void SetBitmapBlit(bool enable) { mBitmapBlit = enable; }
-    // Long concave polygons of straight lines are filled as vertical bands of the same area (a
-    // small fraction of the cost on software GL; where a cut meets the outline one to three
-    // pixels get up to a third more or less ink); off hands every path to NanoVG whole.
-    void SetBandedFills(bool enable) { mBandedFills = enable; }
     // NanoVG draws with programs that suit software GL, one per kind of paint (same pixels, a
     // fraction of the cost there); off draws with NanoVG's own. Needs the drawing context.
     void SetAttributeProgram(bool enable);
@@ -94,8 +90,6 @@ class GraphicsNanoVG : public Graphics {
     unsigned BackingFramebuffer() const;
     unsigned WindowFramebuffer() const { return mWindowFramebuffer; }
     bool IsDrawing() const { return mDrawing; }
-    // Pieces the last FillPath drew its path in (1 unless a long polygon was cut into bands).
-    int LastFillBands() const { return mLastFillBands; }
     // Whether the last fill drawn had its antialiasing fringe.
     bool LastFillAntialiased() const { return mLastFillAntialiased; }
     // Whether the last fill was drawn as a row of trapezoids (an area under a curve).
@@ -154,10 +148,6 @@ class GraphicsNanoVG : public Graphics {
     bool BlitBitmap(Bitmap& bitmap, const Rect& dest, int srcX, int srcY, const Rect& area);
     bool IsOpaqueImage(int image) const;
     void NoteCurrentPoint(float x, float y);
-    // A long single polygon filled as vertical bands of the same area (see FillPath).
-    bool CanFillInBands() const;
-    void FillInBands();
-    void ChooseCuts(int first, int last, double a, double b, double yScale);
     void ReplayPolygon();
     void SimplifyPolygon();
     // A fill that keeps its path waits for the next primitive: when that strokes the same path
@@ -178,7 +168,6 @@ class GraphicsNanoVG : public Graphics {
     bool mDrawing = false;
     FrameCopy mFrameCopy = FrameCopy::kBlit;
     bool mBitmapBlit = true;
-    bool mBandedFills = true;
 
     // The transform and clip in force, as the graphics context last set them.
     Matrix mTransform;
@@ -201,12 +190,6 @@ class GraphicsNanoVG : public Graphics {
     bool mPolygonSimplified = false;
     std::vector<char> mKeep;
     std::vector<std::pair<size_t, size_t>> mSpans;
-    std::vector<float> mBandScratch;
-    std::vector<float> mBand;
-    std::vector<float> mColumnSlope;
-    std::vector<int> mColumnCrossings;
-    std::vector<int> mCuts;
-    int mLastFillBands = 1;
     bool mLastFillAntialiased = true;
     bool mLastFillTrapezoids = false;
     std::vector<float> mTriangles;

@@ -11,7 +11,8 @@
 // constant vertex attributes that reach the fragment stage as flat inputs, which costs a
 // microsecond. The programs share the renderer's vertex positions, texture unit and blending,
 // and compute what the renderer's branch computes. Before a flush, the draws are regrouped so
-// that draws of one state run together wherever that leaves the picture unchanged.
+// that draws of one state run together wherever that leaves the picture unchanged. Concave
+// fills count their windings with short triangles near the outline instead of one long fan.
 #include "NanoVGGL3.h"
 
 #include <glad/gl.h>
@@ -30,16 +31,22 @@
 
 namespace {
 void BindDrawUniforms(GLenum target, GLuint index, GLuint buffer, GLintptr offset, GLsizeiptr size);
-}
+void DrawArrays(GLenum mode, GLint first, GLsizei count);
+}  // namespace
 
-// The renderer's only call of glBindBufferRange binds a draw's uniforms.
+// The renderer's only call of glBindBufferRange binds a draw's uniforms; its draws pass through
+// DrawArrays, which draws local fans (below) as the triangles they are.
 #undef glBindBufferRange
 #define glBindBufferRange BindDrawUniforms
+#undef glDrawArrays
+#define glDrawArrays DrawArrays
 #define NANOVG_GL3_IMPLEMENTATION
 #include "nanovg.h"
 #include "nanovg_gl.h"
 #undef glBindBufferRange
 #define glBindBufferRange glad_glBindBufferRange
+#undef glDrawArrays
+#define glDrawArrays glad_glDrawArrays
 // The framebuffer helpers are C functions but their header does not say so.
 extern "C" {
 #include "nanovg_gl_utils.h"
@@ -61,16 +68,14 @@ uniform vec2 viewSize;
 in vec2 vertex;
 in vec2 tcoord;
 in vec4 draw0, draw1, draw2, draw3, draw4, draw5, draw6, draw7, draw8, draw9, draw10;
-out vec2 ftcoord;
-out vec2 fscissor;
+out vec4 fcoords;
 out vec2 fpaint;
 flat out vec4 innerCol, outerCol, paintShape, scissorStroke;
 void main(void) {
     vec3 p = vec3(vertex, 1.0);
-    ftcoord = tcoord;
-    // In units of the scissor's edge fade, so that its extent and the stroke values share one
+    // The scissor in units of its edge fade, so that its extent and the stroke values share one
     // input.
-    fscissor = (mat3(draw0.xyz, draw1.xyz, draw2.xyz) * p).xy * draw8.zw;
+    fcoords = vec4(tcoord, (mat3(draw0.xyz, draw1.xyz, draw2.xyz) * p).xy * draw8.zw);
     fpaint = (mat3(draw3.xyz, draw4.xyz, draw5.xyz) * p).xy;
     innerCol = draw6;
     outerCol = draw7;
@@ -90,8 +95,11 @@ flat in vec4 innerCol, outerCol, paintShape, scissorStroke;
 #define strokeMult scissorStroke.z
 #define texType int(scissorStroke.w)
 uniform sampler2D tex;
-in vec2 ftcoord;
-in vec2 fscissor;
+// Texture coordinate and scissor position in one input: software GL sets up each input of
+// every triangle.
+in vec4 fcoords;
+#define ftcoord fcoords.xy
+#define fscissor fcoords.zw
 in vec2 fpaint;
 out vec4 outColor;
 
@@ -176,6 +184,10 @@ struct Programs {
     bool enabled = true;
     GLuint current = 0;
     bool mainViewSet = true;
+    bool localFans = true;
+    std::vector<NVGvertex> loop, nextLoop, fanTriangles;  // AppendLocalFans' scratch
+    std::vector<GLint> triangleLists;  // first vertices of the flush's fill fans drawn as triangles
+    int lastFlushLocalFans = 0;
 };
 
 std::mutex gContextsLock;
@@ -321,6 +333,15 @@ void BindDrawUniforms(GLenum target, GLuint index, GLuint buffer, GLintptr offse
     glad_glBindBufferRange(target, index, buffer, offset, size);
 }
 
+void DrawArrays(GLenum mode, GLint first, GLsizei count) {
+    const Programs* p = tFlushing;
+    if (mode == GL_TRIANGLE_FAN && p &&
+        std::find(p->triangleLists.begin(), p->triangleLists.end(), first) !=
+            p->triangleLists.end())
+        mode = GL_TRIANGLES;
+    glad_glDrawArrays(mode, first, count);
+}
+
 // The paint a call's colour pass uses: a fill's stencil pass comes first.
 const GLNVGfragUniforms& PaintOf(const GLNVGcontext& gl, const GLNVGcall& call) {
     const int offset =
@@ -436,6 +457,102 @@ void GroupDrawsByState(Programs& p) {
     }
 }
 
+// ---- Local fans ----
+// NanoVG counts the windings of a concave fill in the stencil buffer with a triangle fan from
+// each path's first point. On a long wiggly outline (a spectrum's area) the fan's triangles are
+// slivers reaching across the shape, and software GL shades every 4 x 4 block a sliver touches,
+// so the fan costs several times what the shape's pixels do. The same windings come from
+// triangles near the outline: each run of kFanRun edges fans from a point amid them, and a
+// triangle from each run's point along the run's last vertex to the next run's point joins them.
+// What those triangles add up to is the outline less the loop through the runs' points, so that
+// loop is filled the same way, level by level, until it is small enough for a plain fan. Every
+// edge added is drawn once each way between the same two vertices, so every pixel centre gets
+// exactly the windings of NanoVG's fan.
+constexpr int kFanRun = 8;
+constexpr int kLocalFansMinPoints = 3 * kFanRun;
+
+NVGvertex MeanOf(const NVGvertex* v, int count) {
+    float x = 0.0f;
+    float y = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        x += v[i].x;
+        y += v[i].y;
+    }
+    return NVGvertex{x / static_cast<float>(count), y / static_cast<float>(count), 0.5f, 1.0f};
+}
+
+void AppendTriangle(std::vector<NVGvertex>& out, const NVGvertex& a, const NVGvertex& b,
+                    const NVGvertex& c) {
+    out.push_back(a);
+    out.push_back(b);
+    out.push_back(c);
+}
+
+// Appends to `out` triangles whose windings add up to those of the closed polygon `loop`;
+// `loop` and `next` are scratch.
+void AppendLocalFans(std::vector<NVGvertex>& loop, std::vector<NVGvertex>& next,
+                     std::vector<NVGvertex>& out) {
+    while (loop.size() > static_cast<size_t>(kFanRun) + 2) {
+        const int n = static_cast<int>(loop.size());
+        next.clear();
+        for (int first = 0; first < n; first += kFanRun)
+            next.push_back(MeanOf(&loop[static_cast<size_t>(first)], std::min(kFanRun, n - first)));
+        const int runs = static_cast<int>(next.size());
+        for (int run = 0; run < runs; ++run) {
+            const NVGvertex& centre = next[static_cast<size_t>(run)];
+            const int first = run * kFanRun;
+            const int end = std::min(n, first + kFanRun);
+            for (int k = first; k < end; ++k)
+                AppendTriangle(out, centre, loop[static_cast<size_t>(k)],
+                               loop[static_cast<size_t>((k + 1) % n)]);
+            AppendTriangle(out, centre, loop[static_cast<size_t>(end % n)],
+                           next[static_cast<size_t>((run + 1) % runs)]);
+        }
+        loop.swap(next);
+    }
+    for (size_t k = 1; k + 1 < loop.size(); ++k)
+        AppendTriangle(out, loop[0], loop[k], loop[k + 1]);
+}
+
+// Replaces the fans of a concave fill's long paths by local fans, appended to the flush's
+// vertices and drawn as triangles.
+void ReplaceFans(Programs& p, GLNVGcall& call) {
+    GLNVGcontext& gl = *p.gl;
+    for (int i = 0; i < call.pathCount; ++i) {
+        GLNVGpath& path = gl.paths[call.pathOffset + i];
+        if (path.fillCount < kLocalFansMinPoints)
+            continue;
+        p.loop.assign(gl.verts + path.fillOffset, gl.verts + path.fillOffset + path.fillCount);
+        p.fanTriangles.clear();
+        AppendLocalFans(p.loop, p.nextLoop, p.fanTriangles);
+        const int count = static_cast<int>(p.fanTriangles.size());
+        const int offset = glnvg__allocVerts(&gl, count);
+        if (offset < 0)
+            return;
+        std::memcpy(gl.verts + offset, p.fanTriangles.data(),
+                    sizeof(NVGvertex) * p.fanTriangles.size());
+        path.fillOffset = offset;
+        path.fillCount = count;
+        p.triangleLists.push_back(offset);
+    }
+}
+
+void Fill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
+          float fringe, const float* bounds, const NVGpath* paths, int npaths) {
+    GLNVGcontext* gl = static_cast<GLNVGcontext*>(uptr);
+    const int calls = gl->ncalls;
+    glnvg__renderFill(uptr, paint, op, scissor, fringe, bounds, paths, npaths);
+    Programs* p = Find(uptr);
+    if (p && p->localFans && gl->ncalls == calls + 1 && gl->calls[calls].type == GLNVG_FILL)
+        ReplaceFans(*p, gl->calls[calls]);
+}
+
+void Cancel(void* uptr) {
+    if (Programs* p = Find(uptr))
+        p->triangleLists.clear();
+    glnvg__renderCancel(uptr);
+}
+
 void Viewport(void* uptr, float width, float height, float devicePixelRatio) {
     if (Programs* p = Find(uptr))
         p->pixelRatio = devicePixelRatio > 0.0f ? devicePixelRatio : 1.0f;
@@ -456,6 +573,10 @@ void Flush(void* uptr) {
     tFlushing = p;
     glnvg__renderFlush(uptr);
     tFlushing = nullptr;
+    if (p) {
+        p->lastFlushLocalFans = static_cast<int>(p->triangleLists.size());
+        p->triangleLists.clear();
+    }
 }
 
 void Delete(void* uptr) {
@@ -495,6 +616,8 @@ NVGcontext* CreateNanoVGContext(int flags) {
         gContexts.push_back(std::move(programs));
     }
     params->renderViewport = Viewport;
+    params->renderFill = Fill;
+    params->renderCancel = Cancel;
     params->renderFlush = Flush;
     params->renderDelete = Delete;
     return vg;
@@ -505,6 +628,18 @@ void UseAttributeProgram(NVGcontext* vg, bool enable) {
         return;
     if (Programs* p = Find(nvgInternalParams(vg)->userPtr))
         p->enabled = enable;
+}
+
+void UseLocalFans(NVGcontext* vg, bool enable) {
+    if (!vg)
+        return;
+    if (Programs* p = Find(nvgInternalParams(vg)->userPtr))
+        p->localFans = enable;
+}
+
+int LocalFansOfLastFlush(NVGcontext* vg) {
+    const Programs* p = vg ? Find(nvgInternalParams(vg)->userPtr) : nullptr;
+    return p ? p->lastFlushLocalFans : 0;
 }
 
 bool AttributeProgramInUse(NVGcontext* vg) {

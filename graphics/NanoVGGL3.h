@@ -13,6 +13,13 @@ NVGcontext* CreateNanoVGContext(int flags);
 // same pixels; the switch is for comparing them.
 void UseAttributeProgram(NVGcontext* vg, bool enable);
 
+// Concave fills of `vg` count their windings with triangles near their outline (true, the
+// default) or with NanoVG's fan from each path's first point (false). Both give the same pixels;
+// the switch is for comparing them.
+void UseLocalFans(NVGcontext* vg, bool enable);
+// How many paths the last flush of `vg` filled with local fans.
+int LocalFansOfLastFlush(NVGcontext* vg);
+
 // Whether draws of `vg` use the per-paint programs (so DrawSolidTriangles can be used).
 bool AttributeProgramInUse(NVGcontext* vg);
 

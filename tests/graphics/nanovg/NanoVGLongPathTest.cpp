@@ -1,15 +1,17 @@
-// Long concave polygons are filled in vertical bands for speed, and long polylines lose the
-// points that do not change them by a fiftieth of a pixel: the picture must stay the one
-// NanoVG draws for the polygon as a single path of every point.
+// Long paths: concave fills count their windings with local fans, and long polylines lose the
+// points that do not change them by a fiftieth of a pixel. The picture must stay the one NanoVG
+// draws for every point of the path with its own fan.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "RenderHarness.h"
 #include "nanovg.h"
+#include "graphics/NanoVGGL3.h"
 
 namespace quendaris::test {
 namespace {
@@ -83,57 +85,91 @@ Difference Compare(const PixelImage& a, const PixelImage& b) {
 
 const Color kTranslucent(150, 70, 140, 220);
 
-// Same pixels as NanoVG's own fill but where a cut meets the outline: there the cut's fringe
-// gives one to three pixels up to about a third too much or too little ink (the golden pictures
-// allow 1 % of pixels off by more than 24). Answers the bands drawn.
-int ExpectSameFill(Surface& s, const std::vector<Point>& polygon, const Matrix& transform) {
-    int bands = 0;
-    PixelImage banded = s.Frame([&](Graphics& g) {
+// A ring: an outer outline and a hole, both many-pointed, one fill.
+void NanoVGRing(NVGcontext* vg, float cx, float cy) {
+    nvgBeginPath(vg);
+    for (int i = 0; i < 200; ++i) {
+        float a = 2.0f * 3.14159265f * i / 200.0f;
+        float r = 90.0f + 6.0f * std::sin(i * 0.7f);
+        (i == 0 ? nvgMoveTo : nvgLineTo)(vg, cx + r * std::sin(a), cy - r * std::cos(a));
+    }
+    nvgClosePath(vg);
+    for (int i = 0; i < 100; ++i) {
+        float a = -2.0f * 3.14159265f * i / 100.0f;
+        float r = 40.0f + 4.0f * std::cos(i * 0.5f);
+        (i == 0 ? nvgMoveTo : nvgLineTo)(vg, cx + r * std::sin(a), cy - r * std::cos(a));
+    }
+    nvgPathWinding(vg, NVG_HOLE);
+    nvgClosePath(vg);
+    nvgFillPaint(vg, nvgLinearGradient(vg, cx, cy - 96, cx, cy + 96, nvgRGBA(240, 120, 30, 255),
+                                       nvgRGBA(30, 90, 200, 160)));
+    nvgFill(vg);
+}
+
+// NanoVG's own fan and the local fans count the same windings at every pixel centre: the
+// pictures are the same to the bit, with windings of 1 and 2 meeting, a hole, a gradient and a
+// rotation, at screen scales 1 and 2.
+TEST(NanoVGLongPath, LocalFansCountTheWindingsOfNanoVGsFan) {
+    for (float scale : {1.0f, 2.0f}) {
+        Surface s(800, 400, scale);
+        ASSERT_TRUE(s.Open()) << s.Error();
+        NVGcontext* vg = s.G().GetNVGContext();
+        auto scene = [&](Graphics& g) {
+            NanoVGFill(g, WigglyArea(15, 785, 20, 140, 1000), kTranslucent);
+            NanoVGFill(g, CrossingStar(120, 270, 110, 300), kTranslucent);
+            NanoVGFill(g, CrossingStar(360, 270, 110, 37), kTranslucent);
+            NanoVGRing(vg, 600, 270);
+            nvgSave(vg);
+            nvgTranslate(vg, 400, 200);
+            nvgRotate(vg, 0.5f);
+            NanoVGFill(g, WigglyArea(-300, 300, -60, 60, 500), Color(120, 20, 160, 60));
+            nvgRestore(vg);
+        };
+        PixelImage local = s.Frame(scene);
+        // The ring is two paths; the small star turns one way only, so NanoVG fills it as a
+        // convex shape without the stencil.
+        EXPECT_EQ(LocalFansOfLastFlush(vg), 5) << scale;
+        UseLocalFans(vg, false);
+        PixelImage own = s.Frame(scene);
+        EXPECT_EQ(LocalFansOfLastFlush(vg), 0) << scale;
+        EXPECT_EQ(WorstChannelDifference(local, own), 0) << scale;
+        EXPECT_GT(Compare(local, s.Frame([](Graphics&) {})).pixels, 50000 * scale * scale);
+        WritePng(SceneDir() + "/local-fans-x" + std::to_string(int(scale)) + ".png", local);
+    }
+}
+
+// The backend's fill of a long area is NanoVG's fill of every point but where dropping points
+// within a fiftieth of a pixel of the outline moved an edge.
+void ExpectSameFill(Surface& s, const std::vector<Point>& polygon, const Matrix& transform) {
+    PixelImage backend = s.Frame([&](Graphics& g) {
         g.SetPathTransform(transform);
         BackendPath(g, polygon);
         g.FillPath(kTranslucent, FillStyle(), nullptr);
-        bands = s.G().LastFillBands();
     });
     PixelImage single = s.Frame([&](Graphics& g) {
         g.SetPathTransform(transform);
         NanoVGFill(g, polygon, kTranslucent);
     });
-    Difference d = Compare(banded, single);
-    EXPECT_LE(d.worst, 100) << bands << " bands";
-    EXPECT_LE(d.pixels, 4 * (bands - 1)) << bands << " bands";
-    // Whole, it differs only where dropping points within a fiftieth of a pixel of the
-    // outline moved an edge.
-    if (bands == 1) {
-        EXPECT_LE(d.worst, 8);
-    }
-    PixelImage empty = s.Frame([](Graphics&) {});
-    EXPECT_GT(Compare(banded, empty).pixels, 1000);  // something was drawn at all
-    return bands;
+    Difference d = Compare(backend, single);
+    EXPECT_LE(d.worst, 8);
+    EXPECT_EQ(d.pixels, 0);
+    EXPECT_GT(Compare(backend, s.Frame([](Graphics&) {})).pixels, 1000);  // something was drawn
 }
 
-// The editor's display panel: 1,000 points over 770 x 120 pixels.
-TEST(NanoVGBandFill, WigglyAreaMatchesTheSinglePathFill) {
+// The editor's display panel: 1,000 points over 770 x 120 pixels, also under a fractional
+// offset, mirrored and at screen scale 2.
+TEST(NanoVGLongPath, WigglyAreaMatchesEveryPointFilled) {
     Surface s(800, 160);
     ASSERT_TRUE(s.Open()) << s.Error();
-    EXPECT_GE(ExpectSameFill(s, WigglyArea(15, 785, 20, 140, 1000), Matrix()), 4);
-    // Bands cut at whole device pixels under a fractional offset and a mirror image too.
-    EXPECT_GE(
-        ExpectSameFill(s, WigglyArea(15, 785, 20, 140, 1000), Matrix().Translate(0.37f, 0.21f)), 4);
-    EXPECT_GE(ExpectSameFill(s, WigglyArea(-785, -15, 20, 140, 1000), Matrix(-1, 0, 0, 1, 0.3, 0)),
-              4);
-    // Switched off, the polygon goes to NanoVG whole.
-    s.G().SetBandedFills(false);
-    EXPECT_EQ(ExpectSameFill(s, WigglyArea(15, 785, 20, 140, 1000), Matrix()), 1);
+    ExpectSameFill(s, WigglyArea(15, 785, 20, 140, 1000), Matrix());
+    ExpectSameFill(s, WigglyArea(15, 785, 20, 140, 1000), Matrix().Translate(0.37f, 0.21f));
+    ExpectSameFill(s, WigglyArea(-785, -15, 20, 140, 1000), Matrix(-1, 0, 0, 1, 0.3, 0));
+    Surface twice(400, 80, 2.0f);
+    ASSERT_TRUE(twice.Open()) << twice.Error();
+    ExpectSameFill(twice, WigglyArea(8, 393, 10, 70, 1000), Matrix());
 }
 
-TEST(NanoVGBandFill, AreaAtScreenScaleTwoMatchesTheSinglePathFill) {
-    Surface s(400, 80, 2.0f);
-    ASSERT_TRUE(s.Open()) << s.Error();
-    EXPECT_GE(ExpectSameFill(s, WigglyArea(8, 393, 10, 70, 1000), Matrix()), 4);
-}
-
-// Where no cut can cross the outline cleanly the polygon is filled whole.
-TEST(NanoVGBandFill, SelfCrossingPolygonKeepsItsWindings) {
+TEST(NanoVGLongPath, SelfCrossingPolygonKeepsItsWindings) {
     Surface s(240, 240);
     ASSERT_TRUE(s.Open()) << s.Error();
     ExpectSameFill(s, CrossingStar(120, 120, 110, 300), Matrix());
@@ -141,7 +177,7 @@ TEST(NanoVGBandFill, SelfCrossingPolygonKeepsItsWindings) {
 
 // A long polyline is stroked with the points that change its line by a fiftieth of a pixel or
 // more; the picture stays NanoVG's stroke of every point within a few levels.
-TEST(NanoVGBandFill, LongPolylineStrokeMatchesEveryPointStroked) {
+TEST(NanoVGLongPath, LongPolylineStrokeMatchesEveryPointStroked) {
     for (float scale : {1.0f, 2.0f}) {
         Surface s(400, 120, scale);
         ASSERT_TRUE(s.Open()) << s.Error();
@@ -180,12 +216,12 @@ TEST(NanoVGBandFill, LongPolylineStrokeMatchesEveryPointStroked) {
 }
 
 // A preserved path is still the whole polygon afterwards: its stroke is the polygon's outline.
-TEST(NanoVGBandFill, PreservedPathStrokesTheWholePolygon) {
+TEST(NanoVGLongPath, PreservedPathStrokesTheWholePolygon) {
     Surface s(800, 160);
     ASSERT_TRUE(s.Open()) << s.Error();
     const std::vector<Point> area = WigglyArea(15, 785, 20, 140, 1000);
     const Color outline(255, 200, 40, 20);
-    PixelImage banded = s.Frame([&](Graphics& g) {
+    PixelImage backend = s.Frame([&](Graphics& g) {
         BackendPath(g, area);
         FillStyle keep;
         keep.preserve = true;
@@ -197,9 +233,9 @@ TEST(NanoVGBandFill, PreservedPathStrokesTheWholePolygon) {
         BackendPath(g, area);
         g.StrokePath(outline, 2.0f, LineStyle(), nullptr);
     });
-    Difference d = Compare(banded, single);
-    EXPECT_LE(d.worst, 100);
-    EXPECT_LE(d.pixels, 40);
+    Difference d = Compare(backend, single);
+    EXPECT_LE(d.worst, 8);
+    EXPECT_EQ(d.pixels, 0);
 }
 
 }  // namespace
