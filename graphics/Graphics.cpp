@@ -612,6 +612,10 @@ void Graphics::DrawDirty(const std::vector<Rect>& rects) {
         }
         aligned.swap(kept);
     }
+    Rect drawn;
+    for (const Rect& r : aligned)
+        drawn = drawn.Union(r);
+    SetFrameRegion(drawn);
     for (const Rect& region : aligned) {
         if (region.Empty())
             continue;

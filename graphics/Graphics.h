@@ -180,6 +180,9 @@ class Graphics : public EditorGraphics {
     // Scissor in logical pixels under the current transform.
     virtual void ClipToRect(const Rect& r) = 0;
     virtual void StartFrame() = 0;
+    // What the frame just started draws (logical pixels); the rest of the picture stays as the
+    // frames before left it. Without a call the frame may change any pixel.
+    virtual void SetFrameRegion(const Rect& region) { (void)region; }
     virtual void FinishFrame() = 0;
     // Backend half of DrawBitmapFrame.
     virtual void DrawBitmapPixels(const BitmapRef& bitmap, const Rect& dest, int srcX, int srcY,

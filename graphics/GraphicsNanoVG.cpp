@@ -250,6 +250,7 @@ void GraphicsNanoVG::OnBackingSizeChanged() {
 
 void GraphicsNanoVG::RecreateBackingFramebuffer() {
     DeleteBackingFramebuffer();
+    mWindowCurrent = false;
     int w = BackingWidth();
     int h = BackingHeight();
     if (w <= 0 || h <= 0)
@@ -313,6 +314,7 @@ void GraphicsNanoVG::StartFrame() {
     if (!mVG || !mBacking)
         return;
     mDrawing = true;
+    mFrameRegionSet = false;
     mPendingFill.pending = false;
     int logicalW = static_cast<int>(Width() * DrawScale());
     int logicalH = static_cast<int>(Height() * DrawScale());
@@ -326,6 +328,31 @@ void GraphicsNanoVG::StartFrame() {
     mHasClip = false;
     mScissor = NVGscissor{{0, 0, 0, 0, 0, 0}, {-1.0f, -1.0f}};
     PathReset();
+}
+
+// Whole device pixels, clamped to the backing framebuffer; a region that is not a number
+// leaves the frame free to change any pixel.
+void GraphicsNanoVG::SetFrameRegion(const Rect& region) {
+    if (!std::isfinite(region.L) || !std::isfinite(region.T) || !std::isfinite(region.R) ||
+        !std::isfinite(region.B))
+        return;
+    const float s = CombinedScale();
+    const int w = BackingWidth();
+    const int h = BackingHeight();
+    auto clamp = [](float v, int limit) {
+        return static_cast<int>(std::clamp(v, 0.0f, static_cast<float>(limit)));
+    };
+    const int x0 = clamp(std::floor(region.L * s), w);
+    const int x1 = clamp(std::ceil(region.R * s), w);
+    const int top = clamp(std::floor(region.T * s), h);
+    const int bottom = clamp(std::ceil(region.B * s), h);
+    mFrameRegion = DeviceBox{x0, h - bottom, std::max(0, x1 - x0), std::max(0, bottom - top)};
+    mFrameRegionSet = true;
+}
+
+void GraphicsNanoVG::SetWindowKeepsPixels(bool keeps) {
+    mWindowKeepsPixels = keeps;
+    mWindowCurrent = false;
 }
 
 void GraphicsNanoVG::FinishFrame() {
@@ -343,16 +370,25 @@ void GraphicsNanoVG::FinishFrame() {
 // onto a cleared target), but on software GL it costs well under a millisecond where the
 // pattern fill takes 30 to 50 times as long. A blit replaces every pixel, so the window is
 // cleared only for the pattern fill (a whole-window clear costs about 2 ms on software GL).
+// Where the window keeps its pixels, only the frame's region has changed since the last copy:
+// a display repainting 60 times a second then copies its own rectangle, not the editor.
 void GraphicsNanoVG::CopyBackingToWindow() {
     int w = BackingWidth();
     int h = BackingHeight();
+    mLastWindowCopy = DeviceBox{0, 0, w, h};
     if (mFrameCopy == FrameCopy::kBlit) {
+        if (mWindowKeepsPixels && mWindowCurrent && mFrameRegionSet)
+            mLastWindowCopy = mFrameRegion;
+        mWindowCurrent = mWindowKeepsPixels;
+        const DeviceBox& b = mLastWindowCopy;
         glBindFramebuffer(GL_READ_FRAMEBUFFER, mBacking->fbo);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, mWindowFramebuffer);
-        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBlitFramebuffer(b.x, b.y, b.x + b.w, b.y + b.h, b.x, b.y, b.x + b.w, b.y + b.h,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
         glBindFramebuffer(GL_FRAMEBUFFER, mWindowFramebuffer);
         return;
     }
+    mWindowCurrent = false;
     glBindFramebuffer(GL_FRAMEBUFFER, mWindowFramebuffer);
     glViewport(0, 0, w, h);
     glClearColor(0, 0, 0, 0);

@@ -119,6 +119,7 @@ class GraphicsNanoVG : public Graphics {
     void SetPathTransform(const Matrix& transform) override;
     void ClipToRect(const Rect& r) override;
     void StartFrame() override;
+    void SetFrameRegion(const Rect& region) override;
     void FinishFrame() override;
     void DrawBitmapPixels(const BitmapRef& bitmap, const Rect& dest, int srcX, int srcY,
                           const Blend* blend) override;
@@ -132,9 +133,23 @@ class GraphicsNanoVG : public Graphics {
     bool LoadAPIFont(const char* fontId, const void* data, int size) override;
     void OnBackingSizeChanged() override;
 
+    // Device pixels of the window, rows counted from the bottom as GL counts them.
+    struct DeviceBox {
+        int x = 0, y = 0, w = 0, h = 0;
+    };
+    // What the last FinishFrame copied to the window: all of it, or only the frame's region
+    // where the window keeps its pixels between frames.
+    const DeviceBox& LastWindowCopy() const { return mLastWindowCopy; }
+
   protected:
     // For a window layer whose window is itself a framebuffer object that it re-creates.
     void SetWindowFramebuffer(unsigned framebuffer) { mWindowFramebuffer = framebuffer; }
+    // The window keeps its pixels from one frame to the next (an off-screen target, or a window
+    // presented by copying part of its back buffer), so a frame copies only what it drew. A
+    // window presented by swapping buffers gets the whole picture every frame.
+    void SetWindowKeepsPixels(bool keeps);
+    // The window's pixels are gone (a new or resized target): the next frame copies them all.
+    void WindowPixelsLost() { mWindowCurrent = false; }
 
   private:
     void RecreateBackingFramebuffer();
@@ -167,6 +182,11 @@ class GraphicsNanoVG : public Graphics {
     unsigned mWindowFramebuffer = 0;
     bool mDrawing = false;
     FrameCopy mFrameCopy = FrameCopy::kBlit;
+    bool mWindowKeepsPixels = false;
+    bool mWindowCurrent = false;  // the window has the backing's pixels of the last frame
+    bool mFrameRegionSet = false;
+    DeviceBox mFrameRegion;
+    DeviceBox mLastWindowCopy;
     bool mBitmapBlit = true;
 
     // The transform and clip in force, as the graphics context last set them.

@@ -93,6 +93,67 @@ TEST(EditorWindow, PressDragReleaseReachTheHostAsOneEdit) {
     EXPECT_TRUE(Near(picture.At(150, 150), {40, 44, 52, 255}));
 }
 
+// The editor's own window, the one child of the host's.
+Window EditorChild(const HostWindow& host) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    Window child = 0;
+    if (XQueryTree(host.Connection(), host.Id(), &root, &parent, &children, &count) && count > 0)
+        child = children[0];
+    if (children)
+        XFree(children);
+    return child;
+}
+
+// A frame shows the server only the part it redrew: a mark put on the window behind the
+// editor's back stays through the bar's repaints. The window then shows what a whole repaint
+// (after an exposure) shows everywhere but on the mark.
+TEST(EditorWindow, RepaintsReachTheScreenAsTheirOwnRectangles) {
+    EditorSession session;
+    ASSERT_TRUE(session.Open());
+    ASSERT_TRUE(session.PumpUntilDrawn());
+    session.Pump(100);
+    Display* display = session.window.Connection();
+    const Window editor = EditorChild(session.window);
+    ASSERT_NE(editor, 0u);
+    GC gc = XCreateGC(display, editor, 0, nullptr);
+    XSetForeground(display, gc, 0xFFFFFF);
+    XFillRectangle(display, editor, gc, 700, 500, 20, 20);
+    XFreeGC(display, gc);
+    XSync(display, False);
+
+    session.window.MoveTo(150, 300);
+    session.Pump(50);
+    session.window.Press();
+    session.Pump(50);
+    session.window.MoveTo(150, 200);
+    session.Pump(50);
+    session.window.Release();
+    session.Pump(150);
+    const Picture partial = session.Capture();
+    partial.WritePng(ShotPath("partial-repaint"));
+    EXPECT_TRUE(Near(partial.At(150, 250), kBar));
+    EXPECT_TRUE(Near(partial.At(150, 150), {40, 44, 52, 255}));
+    EXPECT_TRUE(Near(partial.At(710, 510), {255, 255, 255, 255}));
+
+    XClearArea(display, editor, 0, 0, 0, 0, True);
+    XSync(display, False);
+    session.Pump(150);
+    const Picture whole = session.Capture();
+    EXPECT_TRUE(Near(whole.At(710, 510), kBackdrop));
+    int differing = 0;
+    for (int y = 0; y < whole.height; ++y) {
+        for (int x = 0; x < whole.width; ++x) {
+            const bool onMark = x >= 700 && x < 720 && y >= 500 && y < 520;
+            if (!onMark && !Near(whole.At(x, y), partial.At(x, y), 0))
+                ++differing;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST(EditorWindow, WheelNotchesAndDoubleClickFromTimeAndDistance) {
     EditorSession session;
     ASSERT_TRUE(session.Open());

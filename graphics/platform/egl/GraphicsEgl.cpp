@@ -84,6 +84,7 @@ bool GraphicsEgl::CreateWindowFramebuffer() {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     SetWindowFramebuffer(mFramebuffer);
+    SetWindowKeepsPixels(true);
     return complete;
 }
 

@@ -179,4 +179,16 @@ void GlxSurface::SwapBuffers() {
     glXSwapBuffers(mDisplay, mWindow);
 }
 
+bool GlxSurface::CanCopySubBuffer() const {
+    return GLAD_GLX_MESA_copy_sub_buffer && glXCopySubBufferMESA;
+}
+
+bool GlxSurface::CopySubBuffer(int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0)
+        return true;
+    XErrorTrap trap(mDisplay);
+    glXCopySubBufferMESA(mDisplay, mWindow, x, y, width, height);
+    return !trap.Failed();
+}
+
 }  // namespace quendaris

@@ -31,6 +31,12 @@ class GlxSurface {
     bool MakeCurrent();
     void RestorePrevious();
     void SwapBuffers();
+    // Whether the window can be shown a part of its back buffer at a time (the back buffer then
+    // keeps its pixels, as nothing swaps it away).
+    bool CanCopySubBuffer() const;
+    // Shows the rectangle of the back buffer (rows from the bottom) in the window; false when
+    // the server refused it (a rectangle beyond the back buffer GL has for the window).
+    bool CopySubBuffer(int x, int y, int width, int height);
 
   private:
     bool LoadGlx();

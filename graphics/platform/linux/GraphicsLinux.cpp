@@ -143,6 +143,11 @@ void* GraphicsLinux::OpenWindow(void* parent) {
     }
     MakeContextCurrent();
     const bool drawing = CreateDrawingContext();
+    // Shown a changed rectangle at a time, the back buffer is never swapped away and keeps its
+    // pixels: a display repainting 60 times a second sends the X server its own rectangle
+    // instead of the whole editor.
+    mPresentByCopy = mGlx->CanCopySubBuffer();
+    SetWindowKeepsPixels(mPresentByCopy);
     Graphics::SetScreenScale(GetPlatformWindowScale());
     LayoutUI();
     SetAllControlsDirty();
@@ -581,7 +586,7 @@ void GraphicsLinux::Paint(const std::vector<Rect>& logicalRects) {
     DrawDirty(logicalRects);
     if (mTextBox.IsOpen())
         DrawTextBox();
-    mGlx->SwapBuffers();
+    Present();
     mGlx->RestorePrevious();
     ++mFramesDrawn;
 }
@@ -594,7 +599,7 @@ void GraphicsLinux::PaintTextBoxOnly() {
     if (!mGlx || mWindowGone || !HasDrawingContext() || !mGlx->MakeCurrent())
         return;
     DrawTextBox();
-    mGlx->SwapBuffers();
+    Present();
     mGlx->RestorePrevious();
     ++mFramesDrawn;
 }
@@ -626,9 +631,22 @@ void GraphicsLinux::DrawTextBox() {
     FinishFrame();
 }
 
+// GL learns a window's new size only at a swap, so after a resize the frame is swapped, and
+// the back buffer, undefined after a swap, is copied whole in the frame after. A copy the
+// server refuses (the window changed size behind our back) is shown by a swap too.
+void GraphicsLinux::Present() {
+    const DeviceBox& copied = LastWindowCopy();
+    if (mPresentByCopy && !mSwapNext && mGlx->CopySubBuffer(copied.x, copied.y, copied.w, copied.h))
+        return;
+    mGlx->SwapBuffers();
+    mSwapNext = false;
+    WindowPixelsLost();
+}
+
 void GraphicsLinux::PlatformResize(bool) {
     if (!mDisplay || !mWindow || mWindowGone)
         return;
+    mSwapNext = true;
     XErrorTrap trap(mDisplay);
     XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(BackingWidth()),
                   static_cast<unsigned>(BackingHeight()));

@@ -72,6 +72,7 @@ class GraphicsLinux : public GraphicsNanoVG {
     void Paint(const std::vector<Rect>& logicalRects);
     void PaintAll();
     void PaintTextBoxOnly();
+    void Present();
     void DrawTextBox();
     Cursor CursorFor(int cursorType);
     void ReleaseWindow();
@@ -81,6 +82,8 @@ class GraphicsLinux : public GraphicsNanoVG {
     Window mWindow = 0;
     Colormap mColormap = 0;
     std::unique_ptr<GlxSurface> mGlx;
+    bool mPresentByCopy = false;
+    bool mSwapNext = false;
     bool mWindowGone = false;
     bool mParentGone = false;
     bool mInEvents = false;

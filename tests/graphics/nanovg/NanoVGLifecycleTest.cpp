@@ -3,6 +3,8 @@
 // close and reopen, and deferred deletion of off-screen framebuffers.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "RenderHarness.h"
 #include "graphics/Control.h"
 
@@ -22,6 +24,10 @@ class Swatch : public Control {
     Color mColor;
 };
 
+std::array<int, 4> Box(const GraphicsNanoVG::DeviceBox& b) {
+    return {b.x, b.y, b.w, b.h};
+}
+
 bool IsColor(const uint8_t* p, int r, int g, int b) {
     return p[0] == r && p[1] == g && p[2] == b;
 }
@@ -36,6 +42,7 @@ TEST(NanoVGLifecycle, PartialRepaintKeepsTheRestOfThePicture) {
     auto* right = static_cast<Swatch*>(
         g.AttachControl(new Swatch(Rect(60, 10, 90, 50), Color(255, 0, 200, 0))));
     g.RedrawAll();
+    EXPECT_EQ(Box(g.LastWindowCopy()), Box({0, 0, 100, 60}));
     PixelImage first = g.ReadWindowPixels();
     EXPECT_TRUE(IsColor(first.At(20, 20), 200, 0, 0));
     EXPECT_TRUE(IsColor(first.At(70, 20), 0, 200, 0));
@@ -51,6 +58,11 @@ TEST(NanoVGLifecycle, PartialRepaintKeepsTheRestOfThePicture) {
     EXPECT_TRUE(IsColor(second.At(70, 20), 250, 250, 0));
     EXPECT_TRUE(IsColor(second.At(20, 20), 200, 0, 0));
     EXPECT_TRUE(IsColor(second.At(50, 5), 0, 0, 200));
+    // The window keeps its pixels, so only the swatch's grown bounds went to it (GL counts rows
+    // from the bottom), and the window shows what a whole repaint shows.
+    EXPECT_EQ(Box(g.LastWindowCopy()), Box({59, 9, 32, 42}));
+    g.RedrawAll();
+    EXPECT_EQ(WorstChannelDifference(second, g.ReadWindowPixels()), 0);
 
     // Nothing dirty: no paint at all.
     paints = g.PaintCount();
