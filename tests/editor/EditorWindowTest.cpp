@@ -45,6 +45,17 @@ std::string Kinds(const std::vector<RecordingHandler::Edit>& edits) {
     return kinds;
 }
 
+// Pressed at a third of the Cutoff bar, dragged up by a third of it, released.
+void DragCutoffUpByAThird(EditorSession& session) {
+    session.window.MoveTo(150, 300);
+    session.Pump(50);
+    session.window.Press();
+    session.Pump(50);
+    session.window.MoveTo(150, 200);
+    session.Pump(50);
+    session.window.Release();
+}
+
 TEST(EditorWindow, DrawsItsFirstFrameWithoutInputAndRegistersWithTheRunLoop) {
     EditorSession session;
     ASSERT_TRUE(session.Open());
@@ -68,13 +79,7 @@ TEST(EditorWindow, PressDragReleaseReachTheHostAsOneEdit) {
     EditorSession session;
     ASSERT_TRUE(session.Open());
     session.PumpUntilDrawn();
-    session.window.MoveTo(150, 300);
-    session.Pump(50);
-    session.window.Press();
-    session.Pump(50);
-    session.window.MoveTo(150, 200);
-    session.Pump(50);
-    session.window.Release();
+    DragCutoffUpByAThird(session);
     session.Pump(100);
     const auto edits = EditsOf(session.handler, 0);
     ASSERT_GE(edits.size(), 3u);
@@ -124,13 +129,7 @@ TEST(EditorWindow, RepaintsReachTheScreenAsTheirOwnRectangles) {
     XFreeGC(display, gc);
     XSync(display, False);
 
-    session.window.MoveTo(150, 300);
-    session.Pump(50);
-    session.window.Press();
-    session.Pump(50);
-    session.window.MoveTo(150, 200);
-    session.Pump(50);
-    session.window.Release();
+    DragCutoffUpByAThird(session);
     session.Pump(150);
     const Picture partial = session.Capture();
     partial.WritePng(ShotPath("partial-repaint"));
