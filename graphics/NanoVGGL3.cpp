@@ -204,6 +204,11 @@ Programs* Find(void* gl) {
     return nullptr;
 }
 
+// What this file adds to `vg`'s renderer; null without a context or without the programs.
+Programs* ProgramsOf(NVGcontext* vg) {
+    return vg ? Find(nvgInternalParams(vg)->userPtr) : nullptr;
+}
+
 bool LinkWithDrawAttributes(PaintProgram& program) {
     const GLuint prog = program.shader.prog;
     char name[16];
@@ -624,35 +629,29 @@ NVGcontext* CreateNanoVGContext(int flags) {
 }
 
 void UseAttributeProgram(NVGcontext* vg, bool enable) {
-    if (!vg)
-        return;
-    if (Programs* p = Find(nvgInternalParams(vg)->userPtr))
+    if (Programs* p = ProgramsOf(vg))
         p->enabled = enable;
 }
 
 void UseLocalFans(NVGcontext* vg, bool enable) {
-    if (!vg)
-        return;
-    if (Programs* p = Find(nvgInternalParams(vg)->userPtr))
+    if (Programs* p = ProgramsOf(vg))
         p->localFans = enable;
 }
 
 int LocalFansOfLastFlush(NVGcontext* vg) {
-    const Programs* p = vg ? Find(nvgInternalParams(vg)->userPtr) : nullptr;
+    const Programs* p = ProgramsOf(vg);
     return p ? p->lastFlushLocalFans : 0;
 }
 
 bool AttributeProgramInUse(NVGcontext* vg) {
-    if (!vg)
-        return false;
-    const Programs* p = Find(nvgInternalParams(vg)->userPtr);
+    const Programs* p = ProgramsOf(vg);
     return p && p->enabled;
 }
 
 void DrawSolidTriangles(NVGcontext* vg, NVGcolor color, const NVGscissor& scissor, const float* xy,
                         int points) {
     NVGparams* params = nvgInternalParams(vg);
-    Programs* p = Find(params->userPtr);
+    Programs* p = ProgramsOf(vg);
     if (!p || !p->enabled || points < 3)
         return;
     p->triangles.resize(static_cast<size_t>(points));

@@ -23,7 +23,7 @@ struct Point {
 const Color kArea(150, 0, 130, 180);
 const Color kOutline(255, 0, 200, 255);
 
-// A spectrum-like area of 40 points (too few to be cut into bands) closed along the bottom.
+// A spectrum-like area of 40 points closed along the bottom.
 void AreaPath(Graphics& g) {
     g.PathReset();
     g.PathMove(10, 90);
